@@ -37,8 +37,9 @@ private:
 // constructors and its own class name.
 #define CORE_DECLARE_EXCEPTION(Name, Base)                                      \
     class Name : public Base {                                                  \
+        using BaseException = Base;                                             \
     public:                                                                     \
-        using Base::Base;                                                       \
+        using BaseException::BaseException;                                     \
         const char* ClassName() const noexcept override { return #Name; }      \
     }
 
