@@ -132,6 +132,30 @@ void TControl::SetParent(TWinControl* parent)
         parent->InsertControl(this);
 }
 
+void TControl::SetLeft(int v)
+{
+    FScalingFlags.Include(TScalingFlag::sfLeft);
+    SetBounds(v, FTop, FWidth, FHeight);
+}
+
+void TControl::SetTop(int v)
+{
+    FScalingFlags.Include(TScalingFlag::sfTop);
+    SetBounds(FLeft, v, FWidth, FHeight);
+}
+
+void TControl::SetWidth(int v)
+{
+    FScalingFlags.Include(TScalingFlag::sfWidth);
+    SetBounds(FLeft, FTop, v, FHeight);
+}
+
+void TControl::SetHeight(int v)
+{
+    FScalingFlags.Include(TScalingFlag::sfHeight);
+    SetBounds(FLeft, FTop, FWidth, v);
+}
+
 void TControl::SetBounds(int left, int top, int width, int height)
 {
     width = std::max(width, 0);
@@ -186,8 +210,12 @@ bool TControl::Showing() const
 
 void TControl::FontChangedHandler(TObject*)
 {
-    if (!FChangingFont)
+    if (!FChangingFont) {
         FParentFont = false;
+        if (FFont->Height() != FFontHeight)
+            FScalingFlags.Include(TScalingFlag::sfFont);
+    }
+    FFontHeight = FFont->Height();
     FontChanged();
 }
 
@@ -370,19 +398,6 @@ TPoint TControl::ScreenToClient(TPoint p) const
 {
     const TPoint o = ClientOrigin();
     return {p.X - o.X, p.Y - o.Y};
-}
-
-void TControl::ChangeScale(int m, int d)
-{
-    if (m == d || d == 0)
-        return;
-    SetBounds(MulDiv(FLeft, m, d), MulDiv(FTop, m, d), MulDiv(FLeft + FWidth, m, d) - MulDiv(FLeft, m, d),
-              MulDiv(FTop + FHeight, m, d) - MulDiv(FTop, m, d));
-    if (!FParentFont) {
-        FChangingFont = true;
-        FFont->SetHeight(MulDiv(FFont->Height(), m, d));
-        FChangingFont = false;
-    }
 }
 
 TComponent* TControl::GetParentComponent() const

@@ -40,10 +40,10 @@ public:
     int Top() const { return FTop; }
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
-    void SetLeft(int v) { SetBounds(v, FTop, FWidth, FHeight); }
-    void SetTop(int v) { SetBounds(FLeft, v, FWidth, FHeight); }
-    void SetWidth(int v) { SetBounds(FLeft, FTop, v, FHeight); }
-    void SetHeight(int v) { SetBounds(FLeft, FTop, FWidth, v); }
+    void SetLeft(int v);
+    void SetTop(int v);
+    void SetWidth(int v);
+    void SetHeight(int v);
     virtual void SetBounds(int left, int top, int width, int height);
     platform::TRect BoundsRect() const { return platform::Bounds(FLeft, FTop, FWidth, FHeight); }
     virtual platform::TRect ClientRect() const { return {0, 0, FWidth, FHeight}; }
@@ -92,8 +92,19 @@ public:
     // Origin of the client area in screen coordinates.
     virtual platform::TPoint ClientOrigin() const;
 
-    // Rescales position, size and font by m/d (pixel density change).
-    virtual void ChangeScale(int m, int d);
+    // Pixel density: the density the control's geometry is laid out for, the
+    // product of every ratio applied, and which bounds were stored while
+    // loading (only those scale during loading).
+    int CurrentPPI() const { return FCurrentPPI; }
+    double ScaleFactor() const { return FScaleFactor; }
+    TScalingFlags ScalingFlags() const { return FScalingFlags; }
+    void SetScalingFlags(TScalingFlags f) { FScalingFlags = f; }
+    // A control pixel constant scaled by ScaleFactor.
+    int ScaleValue(int v) const;
+    // Rescales position, size and font by m/d.
+    virtual void ChangeScale(int m, int d, bool isDpiChange);
+    // Scales the control (and, for windowed controls, its children) to a density.
+    virtual void ScaleForPPI(int newPPI);
 
     components::TComponent* GetParentComponent() const override;
     void SetParentComponent(components::TComponent* value) override;
@@ -120,8 +131,15 @@ protected:
     bool IsColorStored() const;
     bool IsFontStored() const;
     virtual bool IsSizeStored() const;
+    // Changes the font height as scaling does: ParentFont and the recorded
+    // scaling flags stay as they are.
+    void ScaleFontHeight(int m, int d);
 
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+    int FCurrentPPI = 96;
+    double FScaleFactor = 1.0;
+    TScalingFlags FScalingFlags;
+    bool FIScaling = false;
     TControlState FControlState;
     TControlStyle FControlStyle;
 
@@ -139,6 +157,7 @@ private:
     std::u16string FText;
     TBiDiMode FBiDiMode = TBiDiMode::bdLeftToRight;
     bool FChangingFont = false;
+    int FFontHeight = -11;
 
     friend class TWinControl;
 };
@@ -180,7 +199,10 @@ public:
     void Update() override;
     void WndProc(TMessage& message) override;
     void DefaultHandler(TMessage& message) override;
-    void ChangeScale(int m, int d) override;
+    void ChangeScale(int m, int d, bool isDpiChange) override;
+    void ScaleForPPI(int newPPI) override;
+    // Density of the monitor the control's window is on (the screen's when unknown).
+    int GetCurrentPPIScreen();
 
     // Key handling with the form's key preview; answer true when the key was
     // consumed (a handler set it to 0).
@@ -234,7 +256,9 @@ private:
 
     platform::HWND FHandle;
     int FTabOrderWanted = -1;
+protected:
     std::vector<TControl*> FControls;
+private:
     std::vector<TWinControl*> FTabList;
     bool FTabStop = false;
     bool FDestroyingHandle = false;

@@ -87,42 +87,57 @@ void TCustomForm::CreateWnd()
 
 void TCustomForm::ApplyClientSize()
 {
-    if (!HandleAllocated())
-        return;
-    const TRect c = ClientRect();
-    const int cw = FClientWidth >= 0 ? FClientWidth : c.Width();
-    const int ch = FClientHeight >= 0 ? FClientHeight : c.Height();
-    FClientWidth = FClientHeight = -1;
-    if (cw != c.Width() || ch != c.Height())
-        SetClientSize(cw, ch);
+    // The client size recorded while the form was read (or before its window
+    // existed) wins over the default window size.
+    if (HandleAllocated() && (FClientWidth > 0 || FClientHeight > 0))
+        SetClientSize(FClientWidth > 0 ? FClientWidth : ClientWidth(),
+                      FClientHeight > 0 ? FClientHeight : ClientHeight());
 }
 
 int TCustomForm::StoredClientWidth() const
 {
-    return FClientWidth >= 0 && !HandleAllocated() ? FClientWidth : ClientWidth();
+    return HandleAllocated() ? ClientWidth() : FClientWidth;
 }
 
 int TCustomForm::StoredClientHeight() const
 {
-    return FClientHeight >= 0 && !HandleAllocated() ? FClientHeight : ClientHeight();
+    return HandleAllocated() ? ClientHeight() : FClientHeight;
 }
 
 void TCustomForm::SetClientWidth(int v)
 {
-    if (!HandleAllocated()) {
+    if (InState(TComponentState::csLoading) || !HandleAllocated()) {
         FClientWidth = v;
+        FScalingFlags.Include(TScalingFlag::sfWidth);
+        ApplyClientSize();
         return;
     }
+    FClientWidth = -1;
     SetClientSize(v, ClientHeight());
 }
 
 void TCustomForm::SetClientHeight(int v)
 {
-    if (!HandleAllocated()) {
+    if (InState(TComponentState::csLoading) || !HandleAllocated()) {
         FClientHeight = v;
+        FScalingFlags.Include(TScalingFlag::sfHeight);
+        ApplyClientSize();
         return;
     }
+    FClientHeight = -1;
     SetClientSize(ClientWidth(), v);
+}
+
+void TCustomForm::Loaded()
+{
+    ScaleForCurrentDpi();
+    FClientWidth = FClientHeight = -1;
+    TWinControl::Loaded();
+    if (TWinControl* active = FActiveControl) {
+        FActiveControl = nullptr;
+        if (active->CanFocus())
+            SetActiveControl(active);
+    }
 }
 
 void TCustomForm::BoundsChanged()
@@ -336,6 +351,9 @@ void TCustomForm::WndProc(TMessage& m)
         return;
     case WM_CLOSE:
         Close();
+        return;
+    case WM_DPICHANGED:
+        WMDpiChanged(m);
         return;
     default:
         TWinControl::WndProc(m);

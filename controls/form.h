@@ -92,9 +92,17 @@ protected:
     virtual void Activate();
     virtual void Deactivate();
     void CMDialogKey(TMessage& m);
+    void WMDpiChanged(TMessage& m);
+
+public:
+    // Scaling to the monitor's density after loading and on density changes.
+    void ScaleForCurrentDpi();
+    void ScaleForPPIRect(int newPPI, const platform::TRect* suggested);
+    void Loaded() override;
 
 private:
     void ApplyClientSize();
+    void ApplyRecordedClientSize();
 
     TFormState FFormState;
     TWinControl* FActiveControl = nullptr;

@@ -39,6 +39,11 @@ enum class TControlStyleItem { csAcceptsControls, csCaptureMouse, csDesignIntera
                                csGestures, csPaintBlackOpaqueOnGlass, csOverrideStylePaint };
 using TControlStyle = components::TSet<TControlStyleItem>;
 
+enum class TScalingFlag { sfLeft, sfTop, sfWidth, sfHeight, sfFont, sfDesignSize };
+using TScalingFlags = components::TSet<TScalingFlag>;
+constexpr TScalingFlags DefaultScalingFlags{TScalingFlag::sfLeft, TScalingFlag::sfTop, TScalingFlag::sfWidth,
+                                            TScalingFlag::sfHeight, TScalingFlag::sfFont};
+
 enum class TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
 // Shift state from the keyboard state and a key message's data (Alt from the context bit).

@@ -302,13 +302,6 @@ void TWinControl::Update()
         UpdateWindow(FHandle);
 }
 
-void TWinControl::ChangeScale(int m, int d)
-{
-    TControl::ChangeScale(m, d);
-    for (TControl* c : std::vector<TControl*>(FControls))
-        c->ChangeScale(m, d);
-}
-
 void TWinControl::FontChanged()
 {
     TControl::FontChanged();
