@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/exception.h"
+#include "components/reader.h"
 #include "platform/services.h"
 
 namespace controls {
@@ -358,6 +359,38 @@ void TCustomForm::WndProc(TMessage& m)
     default:
         TWinControl::WndProc(m);
     }
+}
+
+void TCustomForm::AfterConstruction()
+{
+    if (&ClassType() != &TForm::StaticClass() && !InState(TComponentState::csDesigning)) {
+        SetFormState(TFormStateItem::fsCreating, true);
+        bool found = false;
+        try {
+            found = InitInheritedComponent(this, TForm::StaticClass());
+        } catch (...) {
+            SetFormState(TFormStateItem::fsCreating, false);
+            throw;
+        }
+        SetFormState(TFormStateItem::fsCreating, false);
+        if (!found)
+            core::Raise<core::EResNotFound>("Resource {} not found", core::ToUtf8(ClassName()));
+        if (FOldCreateOrder)
+            DoCreate();
+    }
+    if (!FOldCreateOrder)
+        DoCreate();
+}
+
+void TCustomForm::DoCreate()
+{
+    try {
+        OnCreate(this);
+    } catch (...) {
+        HandleControlException(this); // reported; construction goes on
+    }
+    if (FFormState.Contains(TFormStateItem::fsVisible))
+        SetVisible(true);
 }
 
 void TCustomForm::Activate() { OnActivate(this); }

@@ -49,7 +49,10 @@ public:
     // A windowed control left the form: forget it as active or focused control.
     void ControlRemoved(TWinControl* control);
 
-    // Life cycle.
+    // Life cycle. AfterConstruction completes a form made by CreateForm: it
+    // reads the form's stored description (every class between TForm and
+    // the form's own class) and runs OnCreate.
+    virtual void AfterConstruction();
     void Show();
     void Close();
     virtual bool CloseQuery();
@@ -86,6 +89,7 @@ protected:
     void Notification(components::TComponent* component, components::TOperation operation) override;
     bool IsSizeStored() const override { return false; }
     void BoundsChanged() override;
+    virtual void DoCreate();
     virtual void DoShow();
     virtual void DoHide();
     virtual void DoClose(TCloseAction& action);
@@ -116,6 +120,21 @@ private:
     TPosition FPosition = TPosition::poDefaultPosOnly;
     int FClientWidth = -1, FClientHeight = -1; // wanted until the window exists
     bool FReleased = false;
+};
+
+// TForm publishes what a form description stores of a form.
+class TForm : public TCustomForm {
+    DECLARE_CLASS(TForm, TCustomForm)
+public:
+    explicit TForm(components::TComponent* owner) : TCustomForm(owner) {}
+
+protected:
+    void DefineProperties(components::TFiler& filer) override;
+
+private:
+    bool IsActiveControlStored() const { return ActiveControl() != nullptr; }
+    int ClientWidthValue() const { return StoredClientWidth(); }
+    int ClientHeightValue() const { return StoredClientHeight(); }
 };
 
 // What the application object provides to forms.
