@@ -1,0 +1,20 @@
+#pragma once
+// Failures of the grids and their message texts.
+#include "core/exception.h"
+
+namespace grids {
+
+CORE_DECLARE_EXCEPTION(EInvalidGridOperation, core::Exception);
+
+inline constexpr const char* SIndexOutOfRange = "Grid index out of range";
+inline constexpr const char* STooManyDeleted = "Too many rows or columns deleted";
+inline constexpr const char* SGridTooLarge = "Grid too large for operation";
+inline constexpr const char* SFixedColTooBig = "Fixed column count must be less than column count";
+inline constexpr const char* SFixedRowTooBig = "Fixed row count must be less than row count";
+
+[[noreturn]] inline void InvalidOp(const char* message)
+{
+    throw EInvalidGridOperation(std::string_view(message));
+}
+
+} // namespace grids
