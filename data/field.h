@@ -1,0 +1,184 @@
+#pragma once
+// TField: one column of a dataset's records. It reads and writes its value in
+// the dataset's active record buffer through the dataset, converts between
+// the stored value and typed values or text, and validates what is written.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "components/component.h"
+#include "core/closure.h"
+#include "core/variant.h"
+#include "data/db_types.h"
+
+namespace data {
+
+class TDataSet;
+class TFields;
+class TField;
+
+using TFieldNotifyEvent = core::Closure<void(TField*)>;
+using TFieldGetTextEvent = core::Closure<void(TField*, std::u16string& text, bool displayText)>;
+using TFieldSetTextEvent = core::Closure<void(TField*, const std::u16string& text)>;
+
+class TField : public components::TComponent {
+    DECLARE_CLASS(TField, components::TComponent)
+public:
+    explicit TField(components::TComponent* owner);
+    ~TField() override;
+
+    TDataSet* DataSet() const { return FDataSet; }
+    const std::u16string& FieldName() const { return FFieldName; }
+    void SetFieldName(const std::u16string& value);
+    std::u16string FullName() const { return FFieldName; }
+    TFieldType DataType() const { return FDataType; }
+    TFieldKind FieldKind() const { return FFieldKind; }
+    int FieldNo() const { return FFieldNo; }
+    int Size() const { return FSize; }
+    int DataSize() const { return GetDataSize(); }
+    int IOSize() const { return GetIOSize(); }
+    bool Calculated() const { return FFieldKind == TFieldKind::fkCalculated; }
+    bool Lookup() const { return FFieldKind == TFieldKind::fkLookup; }
+    TFieldLifeCycle LifeCycle() const { return FLifeCycle; }
+    TFields* Fields() const { return FFields; }
+    int Index() const;
+    void SetIndex(int value);
+
+    // Display properties; changing one sends a layout change through the dataset.
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment value);
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool value);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool value);
+    bool Required() const { return FRequired; }
+    void SetRequired(bool value) { FRequired = value; }
+    const std::u16string& DisplayLabelValue() const { return FDisplayLabel; }
+    bool HasDisplayLabel() const { return !FDisplayLabel.empty(); }
+    bool HasDisplayWidth() const { return FDisplayWidth > 0; }
+    std::u16string DisplayLabel() const { return DisplayName(); }
+    void SetDisplayLabel(const std::u16string& value);
+    std::u16string DisplayName() const { return FDisplayLabel.empty() ? FFieldName : FDisplayLabel; }
+    int DisplayWidth() const { return FDisplayWidth > 0 ? FDisplayWidth : GetDefaultWidth(); }
+    void SetDisplayWidth(int value);
+    const std::u16string& EditMask() const { return FEditMask; }
+    void SetEditMask(const std::u16string& value) { FEditMask = value; }
+    const std::u16string& Origin() const { return FOrigin; }
+    void SetOrigin(const std::u16string& value) { FOrigin = value; }
+    TProviderFlags ProviderFlags() const { return FProviderFlags; }
+    void SetProviderFlags(TProviderFlags value) { FProviderFlags = value; }
+    TAutoRefreshFlag AutoGenerateValue() const { return FAutoGenerateValue; }
+    void SetAutoGenerateValue(TAutoRefreshFlag value) { FAutoGenerateValue = value; }
+
+    // Typed access through the virtual accessors.
+    std::u16string AsString() const { return GetAsString(); }
+    int32_t AsInteger() const { return GetAsInteger(); }
+    int64_t AsLargeInt() const { return GetAsLargeInt(); }
+    double AsFloat() const { return GetAsFloat(); }
+    bool AsBoolean() const { return GetAsBoolean(); }
+    core::Variant AsVariant() const { return GetAsVariant(); }
+    core::Variant Value() const { return GetAsVariant(); }
+    void SetValue(const core::Variant& value) { SetAsVariant(value); }
+    std::u16string Text() const;
+    void SetText(const std::u16string& value);
+    std::u16string DisplayText() const;
+    bool IsNull() const { return GetIsNull(); }
+    bool CanModify() const { return GetCanModify(); }
+    core::Variant OldValue() const;
+    core::Variant CurValue() const;
+    core::Variant NewValue() const;
+    void FocusControl();
+    void Assign(components::TPersistent* source) override;
+
+    // Raw value transfer with the dataset; `buffer` of DataSize bytes.
+    bool GetData(void* buffer, bool nativeFormat = true) const;
+    void SetData(const void* buffer, bool nativeFormat = true);
+    // Runs OnValidate with `buffer` visible as the field's value.
+    void Validate(const void* buffer);
+    // While a write is validated: the value being written (nullptr: null).
+    const void* ValueBuffer() const { return FValueBuffer; }
+
+    TFieldNotifyEvent OnChange, OnValidate;
+    TFieldGetTextEvent OnGetText;
+    TFieldSetTextEvent OnSetText;
+
+    // Used by the dataset and the field list.
+    void SetFieldNoInternal(int value) { FFieldNo = value; }
+    void SetFieldsInternal(TFields* value) { FFields = value; }
+    void SetLifeCycleInternal(TFieldLifeCycle value) { FLifeCycle = value; }
+    void SetSizeInternal(int value) { FSize = value; }
+    void SetFieldTypeInternal(TFieldType value) { FDataType = value; }
+    void PropertyChanged(bool layoutAffected);
+    void BindField(bool binding) { Bind(binding); }
+    void FreeFieldBuffers() { FreeBuffers(); }
+
+    // Virtual operations, in slot order.
+    virtual void Bind(bool binding);
+    virtual void CheckTypeSize(int value);
+    virtual void Change();
+    virtual void FreeBuffers() {}
+    virtual bool GetAsBoolean() const;
+    virtual double GetAsFloat() const;
+    virtual int32_t GetAsInteger() const;
+    virtual int64_t GetAsLargeInt() const;
+    virtual std::u16string GetAsString() const;
+    virtual core::Variant GetAsVariant() const;
+    virtual bool GetCanModify() const;
+    virtual std::u16string GetClassDesc() const;
+    virtual int GetDataSize() const { return 0; }
+    virtual int GetIOSize() const { return GetDataSize(); }
+    virtual int GetDefaultWidth() const { return 10; }
+    virtual bool GetIsNull() const;
+    virtual void GetText(std::u16string& text, bool displayText) const;
+    virtual void SetAsBoolean(bool value);
+    virtual void SetAsFloat(double value);
+    virtual void SetAsInteger(int32_t value);
+    virtual void SetAsLargeInt(int64_t value);
+    virtual void SetAsString(const std::u16string& value);
+    virtual void SetAsVariant(const core::Variant& value);
+    virtual void SetDataSet(TDataSet* value);
+    virtual void SetFieldKind(TFieldKind value);
+    virtual void SetSize(int value);
+    virtual void SetTextImpl(const std::u16string& value);
+    virtual void SetVarValue(const core::Variant& value);
+    virtual void Clear();
+    virtual bool IsBlob() const { return false; }
+    virtual bool IsValidChar(char16_t ch) const;
+
+protected:
+    friend class TFields;
+    friend class TDataSet;
+    [[noreturn]] void AccessError(const char16_t* typeName) const;
+    // The dataset's shared conversion buffer, at least `size` bytes.
+    uint8_t* IOBuffer(size_t size) const;
+    void SetDataTypeInit(TFieldType value) { FDataType = value; }
+    void SetValidChars(const char* chars);
+
+    TAutoRefreshFlag FAutoGenerateValue = TAutoRefreshFlag::arNone;
+    TDataSet* FDataSet = nullptr;
+    std::u16string FFieldName;
+    TFields* FFields = nullptr;
+    TFieldType FDataType = TFieldType::ftUnknown;
+    bool FReadOnly = false;
+    TFieldKind FFieldKind = TFieldKind::fkData;
+    TAlignment FAlignment = TAlignment::taLeftJustify;
+    bool FVisible = true;
+    bool FRequired = false;
+    bool FValidating = false;
+    int FSize = 0;
+    int FOffset = 0;
+    int FFieldNo = 0;
+    int FDisplayWidth = 0;
+    std::u16string FDisplayLabel;
+    std::u16string FEditMask;
+    const void* FValueBuffer = nullptr;
+    std::vector<uint8_t> FWriteBuffer;
+    std::u16string FOrigin;
+    TProviderFlags FProviderFlags{TProviderFlag::pfInUpdate, TProviderFlag::pfInWhere};
+    uint64_t FValidChars[4] = {0, 0, 0, 0};
+    TFieldLifeCycle FLifeCycle = TFieldLifeCycle::lcPersistent;
+};
+
+using TFieldClass = const components::ClassInfo*;
+
+} // namespace data
