@@ -1,0 +1,132 @@
+// DSCursor: a position in one table under one order (IDSCursor).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/dsindex.h"
+#include "engine/dstable.h"
+#include "engine/refcounted.h"
+
+namespace engine {
+
+class DSCursor final : public RefCounted<IDSCursor> {
+ public:
+  DSCursor() = default;
+  ~DSCursor() override;
+
+  EngineResult InitCursor(IDSBase* table) noexcept override;
+  EngineResult CloneCursor(IDSCursor* other) noexcept override;
+  EngineResult GetCursorProps(DSProps* props) noexcept override;
+  EngineResult GetIndexDescs(DSBool currentOnly, DSIDXDesc* indexes) noexcept override;
+  EngineResult GetFieldDescs(DSFLDDesc* fields) noexcept override;
+  EngineResult GetCurrentRecord(std::uint8_t* recBuf) noexcept override;
+  EngineResult GetRecordBlock(std::uint32_t* count, std::uint8_t* buffer) noexcept override;
+  EngineResult GetCurrentBookMark(std::uint8_t* bookmark) noexcept override;
+  EngineResult GetSequenceNumber(std::uint32_t* seqNo) noexcept override;
+  EngineResult GetRecordAttribute(std::uint8_t* attr) noexcept override;
+  EngineResult GetRecordCount(std::int32_t* count) noexcept override;
+  EngineResult MoveToBOF() noexcept override;
+  EngineResult MoveToEOF() noexcept override;
+  EngineResult MoveRelative(std::int32_t count) noexcept override;
+  EngineResult MoveToSeqNo(std::uint32_t seqNo) noexcept override;
+  EngineResult MoveToBookMark(const std::uint8_t* bookmark) noexcept override;
+  EngineResult MoveToKey(DBSearchCond cond, std::uint32_t fields, std::uint32_t partialLen,
+                         const std::uint8_t* key) noexcept override;
+  EngineResult CompareBookMarks(const std::uint8_t* bookmark1, const std::uint8_t* bookmark2,
+                                std::int32_t* result) noexcept override;
+  EngineResult ExtractKey(const std::uint8_t* recBuf, std::uint8_t* keyBuf) noexcept override;
+  EngineResult GetRecordForKey(std::uint32_t fields, std::uint32_t partialLen, const std::uint8_t* key,
+                               std::uint8_t* recBuf) noexcept override;
+  EngineResult GetField(const std::uint8_t* recBuf, std::uint32_t fieldNo, void* value,
+                        DSBool* blank) noexcept override;
+  EngineResult PutField(std::uint8_t* recBuf, std::uint32_t fieldNo, const void* value) noexcept override;
+  EngineResult GetBlobLen(const std::uint8_t* recBuf, std::uint32_t fieldNo, std::uint32_t* length) noexcept override;
+  EngineResult GetBlob(const std::uint8_t* recBuf, std::uint32_t fieldNo, std::uint32_t offset, void* buffer,
+                       std::uint32_t* length) noexcept override;
+  EngineResult PutBlob(std::uint8_t* recBuf, std::uint32_t fieldNo, std::uint32_t offset, const void* data,
+                       std::uint32_t length) noexcept override;
+  EngineResult InitRecord(std::uint8_t* recBuf) noexcept override;
+  EngineResult DeleteRecord() noexcept override;
+  EngineResult ModifyRecord(const std::uint8_t* recBuf) noexcept override;
+  EngineResult InsertRecord(const std::uint8_t* recBuf) noexcept override;
+  EngineResult UndoLastChange(DSBool follow) noexcept override;
+  EngineResult AddFilter(const void* expr, std::uint32_t size, hDSFilter* filter) noexcept override;
+  EngineResult DropFilter(hDSFilter filter) noexcept override;
+  EngineResult SetRange(std::uint32_t fields, const std::uint8_t* keyLow, DSBool lowInclusive,
+                        const std::uint8_t* keyHigh, DSBool highInclusive) noexcept override;
+  EngineResult DropRange() noexcept override;
+  EngineResult SortOnFields(std::uint32_t fields, const std::uint32_t* fieldNos, const DSBool* descending,
+                            const DSBool* caseInsensitive) noexcept override;
+  EngineResult UseIndexOrder(const char* name) noexcept override;
+  EngineResult SetNotifyCallBack(DSClientData client, pfCHANGECallBack callback) noexcept override;
+  EngineResult AddFilterCallBack(DSClientData client, pfDSFilter filterFn, hDSFilter* filter) noexcept override;
+  EngineResult VerifyField(std::uint32_t fieldNo, const void* value) noexcept override;
+  EngineResult GetProp(CURProp prop, void* value) noexcept override;
+  EngineResult RevertRecord() noexcept override;
+  EngineResult LocateWithFilter(const void* expr, std::uint32_t size) noexcept override;
+  EngineResult AddAggregate(std::uint32_t groupLevel, std::uint32_t size, const void* expr,
+                            hDSAggregate* aggregate) noexcept override;
+  EngineResult DropAggregate(hDSAggregate aggregate) noexcept override;
+  EngineResult GetAggregateValue(hDSAggregate aggregate, void* value, DSBool* blank) noexcept override;
+  EngineResult GetAggregateDesc(hDSAggregate aggregate, DSFLDDesc* desc) noexcept override;
+  EngineResult MoveToNextSubGroup(std::uint32_t groupLevel) noexcept override;
+  EngineResult GetSubGroupState(std::uint32_t groupLevel, GROUPSTATE* state) noexcept override;
+  EngineResult LinkCursors(std::uint32_t fields, const std::uint32_t* masterFields,
+                           const std::uint32_t* detailFields, IDSCursor* detail) noexcept override;
+  EngineResult ResyncWithMaster() noexcept override;
+  EngineResult SetProp(CURProp prop, std::uintptr_t value) noexcept override;
+  EngineResult GetRecordNumber(std::uint32_t* recNo) noexcept override;
+  EngineResult GetRowRequestPacket(DSBool keysOnly, DSBool fetchAllBlobs, DSBool fetchAllDetails,
+                                   DSBool inclMetaData, DSPacket* packet) noexcept override;
+  EngineResult RefreshRecord(const std::uint8_t* packet, std::size_t size) noexcept override;
+
+ protected:
+  const DSGuid& OwnIid() const noexcept override { return IID_IDSCursor; }
+
+ private:
+  struct RangeKey {
+    bool set = false;
+    std::vector<std::uint8_t> key;
+    std::uint32_t fields = 0;
+    bool inclusive = true;
+  };
+  bool Bound() const { return static_cast<bool>(table_); }
+  void Sync();
+  void ComputeRange();
+  void Remember();
+  void SetOrder(std::shared_ptr<DSIndex> ix);
+  void KeepRecordAfterOrderChange(std::uint32_t slot);
+  std::uint32_t Lower(const std::uint8_t* key, std::uint32_t n, std::uint32_t partial) const;
+  std::uint32_t Upper(const std::uint8_t* key, std::uint32_t n, std::uint32_t partial) const;
+  // Current position of a bookmark in this cursor's order; false when its
+  // record is no longer in the order.
+  bool ResolveBookmark(const DSBOOKMRK& b, std::int64_t* pos) const;
+  bool ValidBookmark(const DSBOOKMRK& b) const;
+  const std::uint8_t* CurrentRec();
+  const DSFLDDesc* Field(std::uint32_t fieldNo) const;
+
+  DSRef<DSBASE> table_;
+  std::shared_ptr<DSIndex> order_;
+  std::vector<DSFLDDesc> fields_;
+  std::int64_t pos_ = 0;
+  EngineResult state_ = DBERR_BOF;
+  std::int64_t first_ = 1, last_ = 0;
+  std::int64_t baseFirst_ = 1, baseLast_ = 0;
+  RangeKey low_, high_;
+  std::uint32_t recNo_ = 0;
+  std::uint32_t seenMod_ = 0;
+  std::uint32_t changeCounter_ = 0;
+  // master-detail link over a nested table
+  DSRef<DSCursor> master_;
+  std::uint32_t masterField_ = 0;  // 0-based field index of the fldTABLE field in the master
+  bool linked_ = false;
+  std::uint32_t link_ = 0;         // master link number applied
+  bool detailsNotFetched_ = false;
+  std::uint32_t masterCounterSeen_ = 0xFFFFFFFFu;
+  DSClientData notifyClient_ = 0;
+  pfCHANGECallBack notify_ = nullptr;
+};
+
+}  // namespace engine

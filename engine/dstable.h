@@ -1,0 +1,149 @@
+// DSBASE: one in-memory table (IDSBase).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/dsindex.h"
+#include "engine/refcounted.h"
+#include "engine/tabledata.h"
+
+namespace engine {
+
+struct OptParam {
+  std::string name;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> value;  // encoded as in a packet
+};
+
+class DSEXTRACT;
+class DSCursor;
+
+class DSBASE final : public RefCounted<IDSBase> {
+ public:
+  DSBASE();
+  ~DSBASE() override;
+
+  EngineResult Create(std::uint32_t iFields, const DSFLDDesc* fields, const char* name) noexcept override;
+  EngineResult AddField(const DSFLDDesc* field) noexcept override;
+  EngineResult AppendData(const std::uint8_t* packet, std::size_t size, DSBool last) noexcept override;
+  EngineResult GetOptParameter(std::uint32_t index, std::uint32_t fieldNo, char* name, std::uint32_t* type,
+                               std::uint32_t* length, const void** value) noexcept override;
+  EngineResult AddOptParameter(std::uint32_t fieldNo, const char* name, std::uint32_t type,
+                               std::uint32_t length, const void* value) noexcept override;
+  EngineResult GetProps(DSProps* props) noexcept override;
+  EngineResult GetFieldDescs(DSFLDDesc* fields) noexcept override;
+  EngineResult GetIndexDescs(DSIDXDesc* indexes) noexcept override;
+  EngineResult GetDelta(IDSBase** delta) noexcept override;
+  EngineResult StreamDS(DSPacket* packet) noexcept override;
+  EngineResult AcceptChanges() noexcept override;
+  EngineResult PutBlank(std::uint8_t* recBuf, std::uint32_t recNo, std::uint32_t fieldNo,
+                        std::uint32_t blankState) noexcept override;
+  EngineResult CreateIndex(const DSIDXDesc* index) noexcept override;
+  EngineResult RemoveIndex(const char* name) noexcept override;
+  EngineResult GetErrorString(EngineResult code, char* buffer) noexcept override;
+  std::int32_t FldCmp(std::uint32_t fldType, const void* value1, const void* value2, std::uint32_t len1,
+                      std::uint32_t len2) noexcept override;
+  EngineResult GetProp(DSProp prop, void* value) noexcept override;
+  EngineResult SetProp(DSProp prop, std::uintptr_t value) noexcept override;
+  EngineResult SetFieldCalculation(DSClientData client, pfDSCalcField calc) noexcept override;
+  EngineResult Reconcile(const std::uint8_t* delta, std::size_t deltaSize, const std::uint8_t* errors,
+                         std::size_t errorsSize, DSClientData client, pfDSReconcile callback) noexcept override;
+  EngineResult Reserved1(void* p) noexcept override;
+  EngineResult Reserved2(void* p) noexcept override;
+  EngineResult Reserved3(void* p) noexcept override;
+  EngineResult Refresh(const std::uint8_t* packet, std::size_t size, DSClientData client,
+                       pfDSReconcile callback) noexcept override;
+  EngineResult Reset() noexcept override;
+  EngineResult RollBack(std::uint32_t savePoint) noexcept override;
+  EngineResult GetEmbeddedDS(std::uint32_t fieldNo, IDSBase** nested) noexcept override;
+  EngineResult MakeEmbedded(IDSBase* detail, std::uint32_t linkFields, const std::uint32_t* masterFields,
+                            const std::uint32_t* detailFields, const char* masterName,
+                            const char* detailName) noexcept override;
+  EngineResult RefreshRecords(const std::uint8_t* packet, std::size_t size, std::uint32_t recNo,
+                              DSClientData client, pfDSReconcile callback) noexcept override;
+  EngineResult ReleaseBlobs(std::uint32_t blobId) noexcept override;
+  EngineResult Clone(std::uint32_t kind, DSBool recurse, DSBool cloneLog, IDSBase** clone) noexcept override;
+  EngineResult Reconcile_MD(IDSBase* delta, const std::uint8_t* deltaPacket, std::size_t deltaSize,
+                            const std::uint8_t* errors, std::size_t errorsSize, DSClientData client,
+                            pfDSReconcile_MD callback) noexcept override;
+  EngineResult DropOptParameter(std::uint32_t fieldNo, const char* name) noexcept override;
+
+  // --- engine-internal access (cursors, packet code) ---
+  std::recursive_mutex& mutex() { return mu_; }
+  TableData& data() { return d_; }
+  const TableData& data() const { return d_; }
+  bool HasFields() const { return !d_.fields.empty(); }
+  std::shared_ptr<DSIndex> DefaultOrder() const;
+  std::shared_ptr<DSIndex> FindIndex(const char* name) const;  // listed, non-temporary
+  std::shared_ptr<DSIndex> FindIndexByDesc(const DSIDXDesc& d) const;
+  std::shared_ptr<DSIndex> NewTemporaryIndex(const DSIDXDesc& d, const std::vector<std::uint32_t>& from,
+                                             EngineResult* result);
+  DSBASE* Nested(std::uint32_t fieldIdx) const;
+  // Slots of a nested table that belong to a master link number.
+  const std::vector<std::uint32_t>& SlotsOfLink(std::uint32_t link) const;
+  std::int32_t RecordsInDs() const;
+  bool readOnlyProp() const { return readOnly_; }
+  bool disableStringTrim() const { return disableStringTrim_; }
+  // Change notification of registered cursors (registration order). The
+  // callbacks run over a copy of the list, so a callback may register or
+  // unregister cursors.
+  void SetNotify(const void* cursor, DSClientData client, pfCHANGECallBack cb);
+  void NotifyChange();
+  std::size_t MemoryBytes() const;
+
+ protected:
+  const DSGuid& OwnIid() const noexcept override { return IID_IDSBase; }
+
+ private:
+  friend class TableLoader;
+  friend class TableStreamer;
+  EngineResult BuildFromMetadata(const DSEXTRACT& x, int level, bool nested);
+  EngineResult ApplyTableAttrs(const std::vector<struct PacketAttr>& attrs, std::vector<DSIDXDesc>& extra);
+  EngineResult FinishLayout();
+  EngineResult BuildIndexes();
+  void ClearAll();
+  std::uint32_t NextIndexId() { return ++indexCounter_; }
+
+  std::recursive_mutex mu_;
+  TableData d_;
+  std::string name_;
+  std::vector<std::vector<OptParam>> fieldParams_;
+  std::vector<OptParam> tableParams_;
+  std::vector<std::shared_ptr<DSIndex>> indexes_;
+  std::uint32_t indexCounter_ = 0;
+  bool defaultOrderRedefined_ = false;
+  int defaultUnique_ = 0;  // 0 none, 1 unique, 2 primary
+  bool hasDefaultOrderAttr_ = false;
+  DSIDXDesc defaultOrderDesc_{};
+  std::vector<DSIDXDesc> pendingIndexes_;
+  std::vector<std::uint32_t> changeLog_;  // three values per entry
+  std::int32_t autoIncValue_ = 1;
+  std::vector<DSRef<DSBASE>> nested_;  // per field, set for fldTABLE fields
+  std::uint32_t nextLink_ = 0;
+  std::vector<std::vector<std::uint32_t>> slotsOfLink_;
+  DSBASE* master_ = nullptr;  // not owning
+  // properties
+  bool logChanges_ = true, readOnly_ = false, constraintsDisabled_ = false, partial_ = false;
+  bool autoIncDisabled_ = false, dontInclMetadata_ = false, inclBlobsInDelta_ = false;
+  bool compressArrays_ = false, disableDeletes_ = false, disableInserts_ = false, disableEdits_ = false;
+  bool disableStringTrim_ = false, utf8Metadata_ = false, utf8ErrorMsg_ = false;
+  std::int32_t mdSemantics_ = 0, changeIndexView_ = 0, remoteUpdateMode_ = 0, xmlStreamMode_ = 0;
+  std::int32_t dataHasChanged_ = 0, codePage_ = kDefaultCodePage, lcid_ = 0;
+  struct Notify {
+    const void* cursor;
+    DSClientData client;
+    pfCHANGECallBack cb;
+  };
+  std::vector<Notify> notify_;
+  DSClientData calcClient_ = 0;
+  pfDSCalcField calc_ = nullptr;
+};
+
+// Copies a C string into a fixed field with terminator.
+void CopyName(char* dst, std::size_t cap, const std::string& src);
+
+}  // namespace engine
