@@ -16,7 +16,7 @@ static void BM_TextOut10000ShortStrings(benchmark::State& state)
     headless::Session session;
     Bitmap target(787, 476);
     DeviceContext dc(target);
-    const Font font(FontSpec{u"Tahoma", -11});
+    const Font font(FontAttrs{u"Tahoma", -11});
     dc.SelectFont(font);
     dc.SetBkMode(TRANSPARENT);
     std::vector<std::u16string> words;
@@ -34,7 +34,7 @@ namespace {
 void PaintGridLike(DeviceContext& dc, int w, int h)
 {
     dc.FillRect(Bounds(0, 0, w, h), Brush::Solid(GetSysColor(COLOR_BTNFACE)));
-    dc.SelectFont(Font(FontSpec{u"Tahoma", -11}));
+    dc.SelectFont(Font(FontAttrs{u"Tahoma", -11}));
     dc.SetBkMode(TRANSPARENT);
     const int colW = 64, rowH = 18;
     std::vector<std::vector<TPoint>> lines;

@@ -142,11 +142,11 @@ public:
         } else if constexpr (detail::ClosureTraits<V>::value) {
             p.Kind = TTypeKind::tkMethod;
             p.GetMethodName = [getter](const TObject* o) -> std::u16string {
-                return MethodNameOf(detail::Get(Self(o), getter).Data(), detail::Get(Self(o), getter));
+                return MethodNameOf(o, detail::Get(Self(o), getter));
             };
             if constexpr (writable)
-                p.SetMethodByName = [setter](TObject* o, TObject* owner, const std::u16string& name) {
-                    detail::Set(Self(o), setter, V(ResolveMethod<V>(owner, name)));
+                p.SetMethodByName = [setter](TObject* o, TObject* owner, const std::u16string& methodName) {
+                    detail::Set(Self(o), setter, V(ResolveMethod<V>(owner, methodName)));
                 };
         } else {
             static_assert(sizeof(V) == 0, "unsupported published property type");
@@ -189,16 +189,23 @@ public:
         return *this;
     }
 
-    // A published method usable as an event handler by name.
+    // A published method usable as an event handler by name: an event property
+    // of type core::Closure<R(A...)> can be set to it by name (the closure runs
+    // the method on the method owner) and reads back as that name.
     template <class R, class... A>
     ClassBuilder& Method(const char16_t* name, R (T::*m)(A...))
     {
-        FInfo.Methods.push_back(MethodInfo{name, [m](TObject* instance, TObject* target, const PropInfo& prop) {
-                                               (void)instance;
-                                               (void)target;
-                                               (void)prop;
-                                               (void)m;
-                                           }});
+        MethodInfo info;
+        info.Name = name;
+        info.MakeClosure = [m](TObject* instance) -> std::any {
+            return core::Closure<R(A...)>(static_cast<T*>(instance), m);
+        };
+        info.BindTo = [methodName = info.Name](TObject* instance, TObject* target, const PropInfo& prop) {
+            if (!prop.SetMethodByName)
+                detail::RaiseInvalidMethod();
+            prop.SetMethodByName(target, instance, methodName);
+        };
+        FInfo.Methods.push_back(std::move(info));
         return *this;
     }
 
@@ -208,15 +215,33 @@ private:
     static T* Self(TObject* o) { return static_cast<T*>(o); }
     static const T* Self(const TObject* o) { return static_cast<const T*>(o); }
     static TComponent* AsComponent(TObject* o) { return ComponentOrNull(o); }
+    // The published method `name` of `owner` (its class or an ancestor, without
+    // regard to case) as an event of type Ev; "" gives an unassigned event.
     template <class Ev>
-    static Ev ResolveMethod(TObject*, const std::u16string&)
+    static Ev ResolveMethod(TObject* owner, const std::u16string& name)
     {
-        return Ev();
+        if (name.empty())
+            return Ev();
+        const MethodInfo* m = owner ? owner->ClassType().FindMethod(name) : nullptr;
+        if (!m || !m->MakeClosure)
+            detail::RaiseInvalidMethod();
+        std::any bound = m->MakeClosure(owner);
+        if (const Ev* ev = std::any_cast<Ev>(&bound))
+            return *ev;
+        detail::RaiseInvalidMethod(); // the method's signature differs from the event's
     }
+    // Name of the published method an event is bound to, searched on the
+    // object holding the event and the objects that own it; "" when unassigned
+    // or bound to something that has no published name.
     template <class Ev>
-    static std::u16string MethodNameOf(const void*, const Ev&)
+    static std::u16string MethodNameOf(const TObject* holder, const Ev& ev)
     {
-        return {};
+        if (!ev)
+            return {};
+        return detail::FindMethodName(holder, [&ev](const std::any& bound) {
+            const Ev* candidate = std::any_cast<Ev>(&bound);
+            return candidate && *candidate == ev;
+        });
     }
 
     ClassInfo FInfo;

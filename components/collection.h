@@ -74,14 +74,22 @@ protected:
 
 private:
     friend class TCollectionItem;
-    void InsertItem(TCollectionItem* item);
+    // `constructing`: called from the item's constructor, where its class is
+    // not final yet (Add checks it once the item is built).
+    void InsertItem(TCollectionItem* item, bool constructing = false);
     void RemoveItem(TCollectionItem* item);
+    // List removal only (the destructor's fallback when RemoveItem fails).
+    void EraseItem(TCollectionItem* item);
 
     const ClassInfo* FItemClass;
     std::vector<TCollectionItem*> FItems;
     int FUpdateCount = 0;
     int FNextID = 0;
     mutable std::u16string FPropName;
+    // While Add constructs an item: the item its constructor inserted, whose
+    // naming, cnAdded notification and Changed wait until it is complete.
+    bool FAdding = false;
+    TCollectionItem* FAddingItem = nullptr;
 };
 
 class TOwnedCollection : public TCollection {

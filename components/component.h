@@ -62,8 +62,11 @@ public:
 
     void SetSubComponent(bool value);
 
-    // Two-phase destruction: call Free (or delete) on any component.
-    void Free() { delete this; }
+    // Destroys the component: marks it (and what it owns) csDestroying, then
+    // deletes it, so descendants' destructors already see csDestroying.
+    // `delete` works too. Calling Free on a component whose destructor is
+    // already running (from a notification it sends) does nothing.
+    void Free();
 
     TPersistent* GetOwner() const override;
     std::u16string GetNamePath() const override;
@@ -91,20 +94,53 @@ protected:
     void DefineProperties(TFiler& filer) override;
 
 private:
+    // A free-notification pair is listed on both sides. Asked: this side
+    // called FreeNotification for it; the pair lasts while either side asks.
+    struct FreeLink {
+        TComponent* Peer;
+        bool Asked;
+    };
+    struct NotifyWalk;
+    struct Watch;
     void Insert(TComponent* component);
     void Remove(TComponent* component);
     void SetReference(bool enable);
     void RemoveNotification(TComponent* component);
+    FreeLink* FindFreeLink(TComponent* component) const;
+    // Owned-list edits that keep running Notification walks in step.
+    void ListInsert(size_t index, TComponent* component);
+    void ListErase(size_t index);
+    // Sorted-name list (named components only).
+    bool SortedSearch(std::u16string_view name, size_t& index) const;
+    void SortedInsert(TComponent* component);
+    void SortedRemove(TComponent* component);
+    // The destructor's work; also undoes a constructor that fails.
+    void Teardown() noexcept;
+    // True when telling this component about anything can have no effect:
+    // exactly a TComponent (no override of Notification), owning nothing,
+    // with no free-notification pairs, not in its constructor.
+    bool IgnoresNotifications() const;
+    // A component's notification needs changed: its owner re-checks them.
+    void NotificationNeedsChanged();
 
     TComponent* FOwner = nullptr;
     std::u16string FName;
     intptr_t FTag = 0;
     std::unique_ptr<std::vector<TComponent*>> FComponents;
-    std::unique_ptr<std::vector<TComponent*>> FFreeNotifies;
+    std::unique_ptr<std::vector<FreeLink>> FFreeNotifies;
     int32_t FDesignInfo = 0;
     TComponentStates FComponentState;
     TComponentStyles FComponentStyle;
-    std::unique_ptr<std::vector<TComponent*>> FSortedComponents;
+    // Built by the first FindComponent (which is const), kept in step afterwards.
+    mutable std::unique_ptr<std::vector<TComponent*>> FSortedComponents;
+    NotifyWalk* FWalks = nullptr;  // Notification walks running over FComponents
+    Watch* FWatches = nullptr;     // callers that must learn whether this component died
+    // The first FQuietPrefix owned components ignore notifications (see
+    // IgnoresNotifications): Notification walks stop above them, so a broadcast
+    // among many plain components costs nothing per component.
+    size_t FQuietPrefix = 0;
+    bool FConstructing = false;
+    bool FDestructing = false;
 };
 
 // True for "" and valid identifiers (letter or '_' then letters, digits, '_').

@@ -14,15 +14,25 @@
 //       .Property(u"Count", &TThing::Count, &TThing::SetCount).Default(0)
 //       .Property(u"Style", &TThing::Style, &TThing::SetStyle)     // enum or TSet<enum>
 //       .Property(u"Font", &TThing::Font, &TThing::SetFont)       // class property
+//       .Property(u"OnClick", &TThing::FOnClick, &TThing::FOnClick) // event (core::Closure)
+//       .Field(u"Button1", &TThing::Button1)     // bound to the owned component "Button1"
+//       .Method(u"Button1Click", &TThing::Button1Click) // handler an event can name
 //   END_CLASS
+//
+// An event property is set by the name of a published method of the method
+// owner (the object itself or an object that owns it, e.g. the form); the
+// method's signature must be the event's. It reads back as that name.
 //
 // The kind of a property is deduced from its getter's type: integers
 // (tkInteger, 64-bit ones tkInt64), bool and enumerations (tkEnumeration),
 // TSet<E> (tkSet), double (tkFloat), std::u16string (tkString), pointers to
 // TObject descendants (tkClass), Closure (tkMethod), Variant (tkVariant).
 // Enumeration names come from DECLARE_ENUM_NAMES next to the enum.
+#include <any>
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -136,6 +146,10 @@ struct MethodInfo {
     std::u16string Name;
     // Binds the method of `instance` into the event property `prop` of `target`.
     std::function<void(TObject* instance, TObject* target, const PropInfo& prop)> BindTo;
+    // The method bound to `instance` (an object of the declaring class or a
+    // descendant), as a std::any holding core::Closure<R(A...)> of the method's
+    // own signature. Event properties accept it only when the signatures match.
+    std::function<std::any(TObject* instance)> MakeClosure;
 };
 
 class ClassInfo {
@@ -167,6 +181,47 @@ public:
     bool InheritsFrom(const ClassInfo& c) const { return ClassType().InheritsFrom(c); }
 };
 
+namespace detail {
+// Raises EPropertyError "Invalid property value" (an event names no published
+// method of a matching signature).
+[[noreturn]] void RaiseInvalidMethod();
+// Searches `target` and then the objects that own it (GetOwner chain) for a
+// published method whose closure satisfies `matches`; answers its name or "".
+std::u16string FindMethodName(const TObject* target, const std::function<bool(const std::any&)>& matches);
+
+// Storage of one class's ClassInfo. Built on first use; a class property that
+// refers back to a class still being built (its own class, or a cycle between
+// two classes) receives the final address, filled in when building ends.
+class ClassSlot {
+public:
+    template <class F>
+    const ClassInfo& Get(F&& build)
+    {
+        if (FReady.load(std::memory_order_acquire))
+            return FInfo;
+        std::lock_guard<std::recursive_mutex> guard(FLock);
+        if (!FBuilding && !FReady.load(std::memory_order_relaxed)) {
+            FBuilding = true;
+            try {
+                FInfo = build();
+            } catch (...) {
+                FBuilding = false;
+                throw;
+            }
+            FBuilding = false;
+            FReady.store(true, std::memory_order_release);
+        }
+        return FInfo;
+    }
+
+private:
+    ClassInfo FInfo;
+    std::recursive_mutex FLock;
+    std::atomic<bool> FReady{false};
+    bool FBuilding = false;
+};
+} // namespace detail
+
 // In the public part of the class body.
 #define DECLARE_CLASS(Self, Base)                                                   \
 public:                                                                             \
@@ -177,10 +232,10 @@ public:                                                                         
 #define DEFINE_CLASS(Self)                                                           \
     const ::components::ClassInfo& Self::StaticClass()                              \
     {                                                                               \
-        static const ::components::ClassInfo info = ::components::ClassBuilder<Self>(#Self, &inherited::StaticClass())
+        static ::components::detail::ClassSlot slot;                                \
+        return slot.Get([] { return ::components::ClassBuilder<Self>(#Self, &inherited::StaticClass())
 #define END_CLASS                                                                   \
-        .Build();                                                                   \
-        return info;                                                                \
+        .Build(); });                                                               \
     }
 
 } // namespace components

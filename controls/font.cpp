@@ -99,7 +99,7 @@ void TFont::Assign(TPersistent* source)
 
 platform::Font TFont::Handle() const
 {
-    platform::FontSpec s;
+    platform::FontAttrs s;
     s.Face = FName;
     s.Height = FHeight;
     s.Weight = FStyle.Contains(TFontStyle::fsBold) ? platform::FW_BOLD : platform::FW_NORMAL;

@@ -357,7 +357,10 @@ void TDataSet::RemoveDataSource(TDataSource* source)
     source->FDataSet = nullptr;
     FDataSources.erase(it);
     source->UpdateState();
-    UpdateBufferCount();
+    // While the dataset is being destroyed its concrete part is gone: the
+    // record window is not resized then (that would call its operations).
+    if (!InState(TComponentState::csDestroying))
+        UpdateBufferCount();
 }
 
 TDataSource* TDataSet::DataSources(int index) const

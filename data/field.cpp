@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "components/reader.h"
 #include "data/dataset.h"
 #include "data/db_error.h"
 #include "data/fields.h"
@@ -285,6 +286,24 @@ std::u16string TField::GetClassDesc() const
 bool TField::GetIsNull() const { return !GetData(nullptr); }
 
 void TField::GetText(std::u16string& text, bool) const { text = GetAsString(); }
+
+void TField::SetParentComponent(TComponent* value)
+{
+    // While loading, the field's name is not read yet: ReadState attaches it.
+    if (InState(components::TComponentState::csLoading))
+        return;
+    if (auto* dataSet = dynamic_cast<TDataSet*>(value))
+        SetDataSet(dataSet);
+}
+
+void TField::ReadState(components::TReader& reader)
+{
+    TComponent::ReadState(reader);
+    if (auto* dataSet = dynamic_cast<TDataSet*>(reader.Parent()))
+        SetDataSet(dataSet);
+}
+
+TComponent* TField::GetParentComponent() const { return FDataSet; }
 
 void TField::SetDataSet(TDataSet* value)
 {

@@ -111,6 +111,13 @@ public:
     void PropertyChanged(bool layoutAffected);
     void BindField(bool binding) { Bind(binding); }
     void FreeFieldBuffers() { FreeBuffers(); }
+    // The field's place in the dataset's calculated-field area (calculated and lookup fields).
+    int Offset() const { return FOffset; }
+    // A field read from a form description as a child of its dataset attaches to it.
+    void SetParentComponent(components::TComponent* value) override;
+    components::TComponent* GetParentComponent() const override;
+    bool HasParent() const override { return true; }
+    void ReadState(components::TReader& reader) override;
 
     // Virtual operations, in slot order.
     virtual void Bind(bool binding);

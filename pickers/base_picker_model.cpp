@@ -128,6 +128,19 @@ TPoint TBasePickerModel::CalcDropDownPosition(const TRect& pickerScreen, TSize p
     TPoint p{pickerScreen.Left, pickerScreen.Top};
     p.X += (pickerScreen.Width() - popupSize.Width) / 2;
     p.Y += (pickerScreen.Height() - popupSize.Height) / 2 + itemHeight / 2;
+    return KeepInside(p, popupSize, desktop);
+}
+
+TPoint TBasePickerModel::CalcDropDownPosition(const TRect& pickerScreen, TSize popupSize, const TRect& band,
+                                              TSize desktop)
+{
+    const TPoint p{pickerScreen.Left + (pickerScreen.Width() - popupSize.Width) / 2,
+                   pickerScreen.Top + (pickerScreen.Height() - band.Height()) / 2 - band.Top};
+    return KeepInside(p, popupSize, desktop);
+}
+
+TPoint TBasePickerModel::KeepInside(TPoint p, TSize popupSize, TSize desktop)
+{
     if (p.Y + popupSize.Height > desktop.Height)
         p.Y = desktop.Height - popupSize.Height;
     if (p.X + popupSize.Width > desktop.Width)

@@ -61,6 +61,9 @@ public:
     // Top-left corner of a pop-up of `popupSize` so that its band lies over
     // the picker at `pickerScreen`, kept inside the desktop.
     static TPoint CalcDropDownPosition(const TRect& pickerScreen, TSize popupSize, int itemHeight, TSize desktop);
+    // The same for any pop-up layout: the band `band` (pop-up coordinates)
+    // is centred on the picker, also without the OK/Cancel row.
+    static TPoint CalcDropDownPosition(const TRect& pickerScreen, TSize popupSize, const TRect& band, TSize desktop);
 
     // Input on the picker. KeyDown returns whether the key was used.
     bool KeyDown(TPickerKey key, bool alt);
@@ -81,6 +84,8 @@ public:
     core::Closure<void()> OnColumnsChanged;
 
 protected:
+    // Moved up and left to end inside the desktop, then no coordinate below 0.
+    static TPoint KeepInside(TPoint p, TSize popupSize, TSize desktop);
     // Closes an open pop-up without accepting and frees the columns.
     void ClearColumns();
 

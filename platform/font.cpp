@@ -46,16 +46,16 @@ std::unique_ptr<PangoState>& State()
 }
 
 struct SpecLess {
-    bool operator()(const FontSpec& a, const FontSpec& b) const
+    bool operator()(const FontAttrs& a, const FontAttrs& b) const
     {
         return std::tie(a.Face, a.Height, a.Weight, a.Italic, a.Underline, a.StrikeOut, a.Charset) <
                std::tie(b.Face, b.Height, b.Weight, b.Italic, b.Underline, b.StrikeOut, b.Charset);
     }
 };
 
-std::map<FontSpec, std::weak_ptr<FontData>, SpecLess>& Cache()
+std::map<FontAttrs, std::weak_ptr<FontData>, SpecLess>& Cache()
 {
-    static std::map<FontSpec, std::weak_ptr<FontData>, SpecLess> c;
+    static std::map<FontAttrs, std::weak_ptr<FontData>, SpecLess> c;
     return c;
 }
 
@@ -65,20 +65,20 @@ int PangoPx(int v) { return static_cast<int>(std::lround(static_cast<double>(v) 
 
 class FontData {
 public:
-    explicit FontData(const FontSpec& spec) : Spec(spec)
+    explicit FontData(const FontAttrs& wanted) : Attrs(wanted)
     {
-        if (Spec.Height == 0)
-            Spec.Height = -11;
+        if (Attrs.Height == 0)
+            Attrs.Height = -11;
         PangoContext* ctx = State()->Context;
         Desc = pango_font_description_new();
-        const std::string family = MapFaceName(Spec.Face);
+        const std::string family = MapFaceName(Attrs.Face);
         pango_font_description_set_family(Desc, family.c_str());
-        pango_font_description_set_weight(Desc, Spec.Weight >= 600 ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-        pango_font_description_set_style(Desc, Spec.Italic ? PANGO_STYLE_OBLIQUE : PANGO_STYLE_NORMAL);
-        double em = std::abs(Spec.Height);
+        pango_font_description_set_weight(Desc, Attrs.Weight >= 600 ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+        pango_font_description_set_style(Desc, Attrs.Italic ? PANGO_STYLE_OBLIQUE : PANGO_STYLE_NORMAL);
+        double em = std::abs(Attrs.Height);
         pango_font_description_set_absolute_size(Desc, em * PANGO_SCALE);
         PangoFontMetrics* m = pango_context_get_metrics(ctx, Desc, nullptr);
-        if (Spec.Height > 0) {
+        if (Attrs.Height > 0) {
             // Cell height given: scale the em size so ascent + descent fits it.
             const double cell = static_cast<double>(pango_font_metrics_get_ascent(m) + pango_font_metrics_get_descent(m)) / PANGO_SCALE;
             pango_font_metrics_unref(m);
@@ -91,21 +91,21 @@ public:
         Metrics.tmHeight = Metrics.tmAscent + Metrics.tmDescent;
         Metrics.tmInternalLeading = std::max(0, Metrics.tmHeight - static_cast<int>(std::lround(em)));
         Metrics.tmAveCharWidth = PangoPx(pango_font_metrics_get_approximate_char_width(m));
-        Metrics.tmWeight = Spec.Weight;
-        Metrics.tmItalic = Spec.Italic;
-        Metrics.tmUnderlined = Spec.Underline;
-        Metrics.tmStruckOut = Spec.StrikeOut;
-        Metrics.tmCharSet = Spec.Charset;
+        Metrics.tmWeight = Attrs.Weight;
+        Metrics.tmItalic = Attrs.Italic;
+        Metrics.tmUnderlined = Attrs.Underline;
+        Metrics.tmStruckOut = Attrs.StrikeOut;
+        Metrics.tmCharSet = Attrs.Charset;
         pango_font_metrics_unref(m);
 
         Layout = pango_layout_new(ctx);
         pango_layout_set_font_description(Layout, Desc);
         pango_layout_set_single_paragraph_mode(Layout, TRUE);
-        if (Spec.Underline || Spec.StrikeOut) {
+        if (Attrs.Underline || Attrs.StrikeOut) {
             PangoAttrList* attrs = pango_attr_list_new();
-            if (Spec.Underline)
+            if (Attrs.Underline)
                 pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-            if (Spec.StrikeOut)
+            if (Attrs.StrikeOut)
                 pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
             pango_layout_set_attributes(Layout, attrs);
             pango_attr_list_unref(attrs);
@@ -157,7 +157,7 @@ public:
         return {logical.width, Metrics.tmHeight};
     }
 
-    FontSpec Spec;
+    FontAttrs Attrs;
     TextMetric Metrics;
     PangoFontDescription* Desc = nullptr;
     PangoLayout* Layout = nullptr; // the base layout (no text)
@@ -170,24 +170,24 @@ public:
     uint64_t Tick = 0;
 };
 
-Font::Font() : Font(FontSpec{}) {}
+Font::Font() : Font(FontAttrs{}) {}
 
-Font::Font(const FontSpec& spec)
+Font::Font(const FontAttrs& attrs)
 {
     auto& cache = Cache();
-    auto it = cache.find(spec);
+    auto it = cache.find(attrs);
     if (it != cache.end())
         FData = it->second.lock();
     if (!FData) {
-        FData = std::make_shared<FontData>(spec);
-        cache[spec] = FData;
+        FData = std::make_shared<FontData>(attrs);
+        cache[attrs] = FData;
         // Forget entries of fonts nobody holds any more.
         for (auto i = cache.begin(); i != cache.end();)
             i = i->second.expired() ? cache.erase(i) : std::next(i);
     }
 }
 
-const FontSpec& Font::Spec() const { return FData->Spec; }
+const FontAttrs& Font::Attrs() const { return FData->Attrs; }
 const TextMetric& Font::Metrics() const { return FData->Metrics; }
 TSize Font::TextExtent(std::u16string_view text) const { return FData->Extent(text); }
 PangoLayout* Font::Layout(std::u16string_view text) const { return FData->SetText(text); }
@@ -238,7 +238,7 @@ std::string MapFaceName(std::u16string_view face)
 size_t CachedFontCount()
 {
     size_t n = 0;
-    for (auto& [spec, weak] : Cache())
+    for (auto& [attrs, weak] : Cache())
         n += weak.expired() ? 0 : 1;
     return n;
 }

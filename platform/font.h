@@ -16,7 +16,7 @@ namespace platform {
 
 constexpr int FW_NORMAL = 400, FW_BOLD = 700;
 
-struct FontSpec {
+struct FontAttrs {
     std::u16string Face = u"Tahoma";
     // Pixels. Negative: character height (the em size); positive: cell height
     // including internal leading; 0: the default of -11.
@@ -26,7 +26,7 @@ struct FontSpec {
     bool Underline = false;
     bool StrikeOut = false;
     int Charset = 1;
-    friend bool operator==(const FontSpec&, const FontSpec&) = default;
+    friend bool operator==(const FontAttrs&, const FontAttrs&) = default;
 };
 
 struct TextMetric {
@@ -43,9 +43,9 @@ class FontData;
 class Font {
 public:
     Font();
-    explicit Font(const FontSpec& spec);
+    explicit Font(const FontAttrs& attrs);
 
-    const FontSpec& Spec() const;
+    const FontAttrs& Attrs() const;
     const TextMetric& Metrics() const;
     // Width of the text in pixels and the line height (tmHeight), as
     // GetTextExtentPoint32 measures them.

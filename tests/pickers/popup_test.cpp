@@ -436,3 +436,25 @@ TEST(PickerPopup, FailedStepAtTheEndOfASlideStopsTheSlide)
 }
 
 } // namespace
+
+namespace {
+
+TEST(PickerPopupPosition, TheBandIsCentredOnThePickerWithOrWithoutTheButtonRow)
+{
+    struct Case {
+        TSize Popup;
+        TRect Band;
+        TPoint Expected;
+    };
+    const TRect picker{376, 344, 526, 376};
+    for (const Case& c : {Case{{150, 256}, {0, 96, 150, 128}, {376, 248}}, Case{{150, 224}, {0, 96, 150, 128}, {376, 248}},
+                          Case{{150, 96}, {0, 32, 150, 64}, {376, 312}}}) {
+        EXPECT_EQ(TBasePickerModel::CalcDropDownPosition(picker, c.Popup, c.Band, {1920, 1080}), c.Expected);
+        // With the button row the older formula gives the same place.
+        if (c.Popup.Height == 256) {
+            EXPECT_EQ(TBasePickerModel::CalcDropDownPosition(picker, c.Popup, 32, {1920, 1080}), c.Expected);
+        }
+    }
+}
+
+} // namespace

@@ -128,7 +128,7 @@ TEST_F(DrawingTest, PatternBrushesTileFromTheOrigin)
 TEST_F(DrawingTest, TextMetricsAndExtentsAgree)
 {
     for (int height : {-11, -12, -16, 13}) {
-        const Font f(FontSpec{u"Tahoma", height});
+        const Font f(FontAttrs{u"Tahoma", height});
         const TextMetric tm = f.Metrics();
         EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent) << height;
         EXPECT_GT(tm.tmAveCharWidth, 0);
@@ -145,7 +145,7 @@ TEST_F(DrawingTest, TextMetricsAndExtentsAgree)
         EXPECT_EQ(pos.back(), f.TextWidth(u"abc"));
         EXPECT_LT(pos[1], pos[2]);
     }
-    EXPECT_EQ(Font(FontSpec{u"Tahoma", -12}), Font(FontSpec{u"Tahoma", -12})); // cached
+    EXPECT_EQ(Font(FontAttrs{u"Tahoma", -12}), Font(FontAttrs{u"Tahoma", -12})); // cached
     EXPECT_EQ(MapFaceName(u"Courier New"), "DejaVu Sans Mono");
     EXPECT_EQ(MapFaceName(u"Times New Roman"), "DejaVu Serif");
     EXPECT_EQ(MapFaceName(u"Segoe UI"), "DejaVu Sans");
@@ -155,7 +155,7 @@ TEST_F(DrawingTest, TextAlignmentAndClipping)
 {
     Bitmap wide(200, 40);
     DeviceContext dc(wide);
-    dc.SelectFont(Font(FontSpec{u"Tahoma", -16}));
+    dc.SelectFont(Font(FontAttrs{u"Tahoma", -16}));
     const int w = dc.GetTextExtent(u"MMM").cx;
     dc.SetBkMode(OPAQUE);
     dc.SetBkColor(0x0000FF);

@@ -19,7 +19,7 @@ TEST_F(LeakTest, TenThousandCreateDestroyCyclesLeaveNothingBehind)
         PostMessage(top, WM_USER);
         {
             auto dc = GetDC(top);
-            dc->SelectFont(Font(FontSpec{u"Tahoma", -(8 + i % 8)}));
+            dc->SelectFont(Font(FontAttrs{u"Tahoma", -(8 + i % 8)}));
             dc->TextOut(0, 0, u"x");
         }
         headless::ProcessMessages();

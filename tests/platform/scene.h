@@ -10,7 +10,7 @@ inline void DrawScene(DeviceContext& dc, int width, int height)
     dc.FillRect(Bounds(0, 0, width, height), Brush::Solid(GetSysColor(COLOR_BTNFACE)));
     TRect cell = Bounds(8, 24, 120, 20);
     dc.DrawEdge(cell, EDGE_RAISED, BF_RECT | BF_MIDDLE | BF_ADJUST);
-    dc.SelectFont(Font(FontSpec{u"Segoe UI", -12}));
+    dc.SelectFont(Font(FontAttrs{u"Segoe UI", -12}));
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(GetSysColor(COLOR_BTNTEXT));
     dc.TextOut(cell.Left + 2, cell.Top + 2, u"codigo");

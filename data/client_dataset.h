@@ -1,0 +1,199 @@
+#pragma once
+// TCustomClientDataSet / TClientDataSet: the dataset whose records live in
+// the in-memory table engine. Every record-level operation of TDataSet is one
+// or a few calls on an engine table (IDSBase) and cursor (IDSCursor); engine
+// failures surface as EDBClient with the engine's own message.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "components/collection.h"
+#include "core/stream.h"
+#include "data/dataset.h"
+#include "data/persist_data_packet.h"
+#include "engine/dsintf.h"
+
+namespace data {
+
+// An engine failure: the engine's message (no component prefix) and its result code.
+class EDBClient : public EDatabaseError {
+public:
+    EDBClient(std::u16string message, int errorCode) : EDatabaseError(std::move(message)), FErrorCode(errorCode) {}
+    int ErrorCode() const { return FErrorCode; }
+    const char* ClassName() const noexcept override { return "EDBClient"; }
+
+private:
+    int FErrorCode;
+};
+
+enum class TDataPacketFormat : uint8_t { dfBinary, dfXML, dfXMLUTF8 };
+enum class TDataSetOption : uint8_t { doDisableInserts, doDisableDeletes, doDisableEdits, doNoResetCall };
+using TDataSetOptions = components::TSet<TDataSetOption>;
+
+namespace msg {
+inline constexpr const char16_t* MissingDataPacket = u"Missing data provider or data packet";
+inline constexpr const char16_t* NoFieldsDefined = u"No fields defined.  Cannot create dataset";
+inline constexpr const char16_t* NoEditsAllowed = u"Modifications are not allowed";
+inline constexpr const char16_t* NoInsertsAllowed = u"Inserts are not allowed";
+inline constexpr const char16_t* NoDeletesAllowed = u"Deletes are not allowed";
+inline constexpr const char16_t* NeedApplyUpdates = u"Must apply updates before refreshing data";
+} // namespace msg
+
+class TCustomClientDataSet : public TDataSet {
+    DECLARE_CLASS(TCustomClientDataSet, TDataSet)
+public:
+    explicit TCustomClientDataSet(components::TComponent* owner);
+    ~TCustomClientDataSet() override;
+
+    // --- the packet ---
+    TPersistDataPacket* PersistDataPacket() const { return FPersistDataPacket.get(); }
+    // Reads a held packet: with `lengthPrefix` a 4-byte length then that many
+    // bytes (nothing for a length below 1), else the rest of the stream.
+    void ReadDataPacket(core::TStream& stream, bool lengthPrefix);
+    // Writes the packet (the table while open, else the held packet).
+    void WriteDataPacket(core::TStream& stream, bool lengthPrefix, TDataPacketFormat format = TDataPacketFormat::dfBinary);
+    bool HasDataPacket() const { return FSavedPacket.has_value() || IsCursorOpen(); }
+    // The `Data` property as bytes: the table streamed while open, else a copy
+    // of the held packet (empty: none). Writing closes, and opens on a non-empty value.
+    std::vector<uint8_t> DataPacket();
+    void SetDataPacket(std::vector<uint8_t> packet);
+
+    void LoadFromStream(core::TStream& stream);
+    void LoadFromFile(const std::u16string& fileName = {});
+    void SaveToStream(core::TStream& stream, TDataPacketFormat format = TDataPacketFormat::dfBinary);
+    void SaveToFile(const std::u16string& fileName = {}, TDataPacketFormat format = TDataPacketFormat::dfBinary);
+    void CreateDataSet();
+    void EmptyDataSet();
+
+    // --- properties ---
+    const std::u16string& FileName() const { return FFileName; }
+    void SetFileName(const std::u16string& value) { FFileName = value; }
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool value);
+    bool DisableStringTrim() const { return FDisableStringTrim; }
+    void SetDisableStringTrim(bool value);
+    bool AggregatesActive() const { return FAggregatesActive; }
+    void SetAggregatesActive(bool value) { FAggregatesActive = value; }
+    bool FetchOnDemand() const { return FFetchOnDemand; }
+    void SetFetchOnDemand(bool value) { FFetchOnDemand = value; }
+    int32_t PacketRecords() const { return FPacketRecords; }
+    void SetPacketRecords(int32_t value) { FPacketRecords = value; }
+    const std::u16string& ProviderName() const { return FProviderName; }
+    void SetProviderName(const std::u16string& value) { FProviderName = value; }
+    components::TCollection* Aggregates() const { return FAggregates.get(); }
+    components::TCollection* Params() const { return FParams.get(); }
+    TDataSetOptions DSOptions() const { return FDSOptions; }
+
+    // --- engine access (for the search and change-log features) ---
+    engine::IDSBase* DSBase() const { return FDSBase.get(); }
+    engine::IDSCursor* DSCursor() const { return FDSCursor.get(); }
+    // Raises EDBClient for a non-zero engine result.
+    void Check(engine::EngineResult status) const;
+    // Engine record attribute (dsRecNew, ...) of a record buffer.
+    uint8_t RecordAttribute(TRecordBuffer buffer) const;
+
+    // ===== overrides =====
+    void CloseCursor() override;
+    void OpenCursor(bool infoQuery) override;
+    void DoBeforeInsert() override;
+    bool GetCanModify() const override { return FCanModify && !FReadOnly; }
+    int GetRecordCount() const override;
+    int GetRecNo() const override;
+    void SetRecNo(int value) override;
+    void InitRecord(TRecordBuffer buffer) override;
+    void ClearCalcFields(TRecordBuffer buffer) override;
+    void InternalCancel() override {}
+    void InternalEdit() override;
+    void InternalInsert() override;
+
+    TRecordBuffer AllocRecordBuffer() override;
+    void FreeRecordBuffer(TRecordBuffer& buffer) override;
+    void GetBookmarkData(TRecordBuffer buffer, uint8_t* data) const override;
+    TBookmarkFlag GetBookmarkFlag(TRecordBuffer buffer) const override;
+    int GetRecordSize() const override { return FRecordSize; }
+    void InternalAddRecord(TRecordBuffer buffer, bool append) override;
+    void InternalDelete() override;
+    void InternalFirst() override;
+    void InternalGotoBookmark(const TBookmark& bookmark) override;
+    void InternalInitRecord(TRecordBuffer buffer) override;
+    void InternalLast() override;
+    void InternalPost() override;
+    void InternalSetToRecord(TRecordBuffer buffer) override;
+    void SetBookmarkFlag(TRecordBuffer buffer, TBookmarkFlag flag) override;
+    void SetBookmarkData(TRecordBuffer buffer, const uint8_t* data) override;
+    TGetResult GetRecord(TRecordBuffer buffer, TGetMode getMode, bool doCheck) override;
+    void InternalClose() override;
+    void InternalHandleException() override;
+    void InternalInitFieldDefs() override;
+    void InternalOpen() override;
+    bool IsCursorOpen() const override { return static_cast<bool>(FDSCursor); }
+
+    bool BookmarkValid(const TBookmark& bookmark) override;
+    int CompareBookmarks(const TBookmark& b1, const TBookmark& b2) override;
+    bool GetCurrentRecord(TRecordBuffer buffer) override;
+    bool GetFieldData(TField* field, void* buffer, bool nativeFormat) override;
+    void SetFieldData(TField* field, const void* buffer, bool nativeFormat) override;
+    TUpdateStatus UpdateStatus() const override;
+
+    // Persistent fields owned by `root` are written as the dataset's children.
+    void GetChildren(const std::function<void(components::TComponent*)>& proc, components::TComponent* root) override;
+
+protected:
+    void DefineProperties(components::TFiler& filer) override;
+
+private:
+    // The record-buffer trailer after the engine record and calculated fields.
+#pragma pack(push, 1)
+    struct TRecInfo {
+        int32_t RecordNumber;
+        uint8_t BookmarkFlag;
+        uint8_t Attribute;
+    };
+#pragma pack(pop)
+    static_assert(sizeof(TRecInfo) == 6);
+
+    engine::DSRef<engine::IDSBase> NewTable() const;
+    void InitBufferPointers(bool readCursorProps);
+    void ReadDSOptions();
+    TRecordBuffer GetActiveRecBuf() const;
+    TRecInfo& RecInfo(TRecordBuffer buffer) const { return *reinterpret_cast<TRecInfo*>(buffer + FRecInfoOfs); }
+    std::vector<uint8_t> SaveDataPacket(TDataPacketFormat format);
+    // The engine's message for `status`, decoded and trimmed.
+    std::u16string EngineMessage(engine::EngineResult status) const;
+
+    std::unique_ptr<TPersistDataPacket> FPersistDataPacket;
+    std::unique_ptr<components::TOwnedCollection> FAggregates;
+    std::unique_ptr<components::TOwnedCollection> FParams;
+    bool FAggregatesActive = false;
+    bool FDisableStringTrim = false;
+    engine::DSRef<engine::IDSBase> FDSBase;
+    engine::DSRef<engine::IDSCursor> FDSCursor;
+    TDataSetOptions FDSOptions;
+    std::optional<std::vector<uint8_t>> FSavedPacket;
+    std::u16string FFileName;
+    std::u16string FProviderName;
+    int32_t FPacketRecords = -1;
+    int FRecordSize = 0;
+    int FBookmarkOfs = 0;
+    int FRecInfoOfs = 0;
+    int FRecBufSize = 0;
+    bool FReadOnly = false;
+    bool FCanModify = false;
+    bool FOpeningFile = false;
+    bool FProviderEOF = true;
+    bool FFetchOnDemand = true;
+    bool FSavePacketOnClose = false;
+};
+
+class TClientDataSet : public TCustomClientDataSet {
+    DECLARE_CLASS(TClientDataSet, TCustomClientDataSet)
+public:
+    explicit TClientDataSet(components::TComponent* owner) : TCustomClientDataSet(owner) {}
+};
+
+} // namespace data
+
+DECLARE_ENUM_NAMES(data::TDataPacketFormat, u"dfBinary", u"dfXML", u"dfXMLUTF8");

@@ -1,0 +1,36 @@
+#pragma once
+// Carries out a parsed script against the program on the headless backend.
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+#include "tools/dataentry-script/script.h"
+#include "tools/dataentry-script/state.h"
+
+namespace runner {
+
+class Runner {
+public:
+    explicit Runner(std::vector<Step> steps) : FSteps(std::move(steps)) {}
+    // The entry point's steps, then the script; returns when the script ends
+    // or the program does.
+    void Run();
+    bool Failed() const { return !FFailReason.empty(); }
+    int FailedLine() const { return FFailLine; }
+    const std::string& FailedReason() const { return FFailReason; }
+
+private:
+    void Execute(const Step& s);
+    void Pump();
+    // The top-most window under a point of the main form's client area, and
+    // the point in that window's client coordinates.
+    platform::HWND Target(long long x, long long y, platform::TPoint& client) const;
+    void NoteBoxes(size_t answersBefore);
+
+    std::vector<Step> FSteps;
+    std::vector<BoxAnswer> FAnswered;
+    int FFailLine = 0;
+    std::string FFailReason;
+};
+
+} // namespace runner
