@@ -346,10 +346,12 @@ void TGridModel::ChangeScale(int m, int d)
 
 void TGridModel::SetEditorMode(bool value)
 {
-    if (value)
+    if (value) {
         ShowEditor();
-    else
+        DeselectEditor();
+    } else {
         HideEditor();
+    }
 }
 
 void TGridModel::ShowEditor()

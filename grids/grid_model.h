@@ -237,6 +237,7 @@ protected:
     virtual void HideEdit() {}     // hand the editor's text back, forget its cell, hide it
     virtual void UpdateEdit() {}   // show or move the editor when it is wanted
     virtual void ShowEditorChar(char16_t) { ShowEditor(); }
+    virtual void DeselectEditor() {}  // caret to the end of the editor's text, nothing selected
     virtual void Click() {}
     virtual void DblClick() {}
     virtual void DrawSizingLine() {}  // exclusive-or line at SizingPos(); drawing twice erases
