@@ -380,6 +380,7 @@ EngineResult DSBASE::AppendData(const std::uint8_t* packet, std::size_t size, DS
         }
       }
       if (r == DBERR_NONE) r = BuildIndexes();
+      if (r == DBERR_NONE) r = LoadedLogCheck();
       if (r != DBERR_NONE) {
         ClearAll();
         return r;

@@ -160,13 +160,8 @@ EngineResult DSCursor::InitRecord(std::uint8_t* recBuf) noexcept {
   return DBERR_NONE;
 }
 
-// Editing, filters, aggregates and server round trips are not part of this
-// engine build; these slots report so instead of pretending success.
-EngineResult DSCursor::DeleteRecord() noexcept { return DBERR_NOTSUPPORTED; }
-EngineResult DSCursor::ModifyRecord(const std::uint8_t*) noexcept { return DBERR_NOTSUPPORTED; }
-EngineResult DSCursor::InsertRecord(const std::uint8_t*) noexcept { return DBERR_NOTSUPPORTED; }
-EngineResult DSCursor::UndoLastChange(DSBool) noexcept { return DBERR_NOTSUPPORTED; }
-EngineResult DSCursor::RevertRecord() noexcept { return DBERR_NOTSUPPORTED; }
+// Filters, aggregates and server round trips are not part of this engine
+// build; these slots report so instead of pretending success.
 EngineResult DSCursor::AddFilter(const void*, std::uint32_t, hDSFilter* filter) noexcept {
   if (filter) *filter = 0;
   return DBERR_NOTSUPPORTED;

@@ -167,7 +167,12 @@ void DSCursor::Sync() {
     const bool same = pos_ >= 1 && pos_ <= static_cast<std::int64_t>(order_->count()) &&
                       order_->SlotAt(static_cast<std::uint32_t>(pos_)) == recNo_;
     if (!same && recNo_ != 0) {
-      const std::uint32_t p = order_->PositionOf(recNo_);
+      std::uint32_t p = order_->PositionOf(recNo_);
+      if (p == 0) {
+        // the record may live on in a newer (or restored older) version
+        const std::uint32_t f = table_->Follow(recNo_);
+        if (f != 0 && f != recNo_ && (p = order_->PositionOf(f)) != 0) recNo_ = f;
+      }
       if (p != 0) {
         pos_ = p;
         if (state_ == DBERR_KEYORRECDELETED) state_ = DBERR_NONE;
@@ -360,7 +365,12 @@ bool DSCursor::ResolveBookmark(const DSBOOKMRK& b, std::int64_t* pos) const {
     *pos = b.iPos;
     return true;
   }
-  const std::uint32_t p = order_->PositionOf(slot);
+  std::uint32_t p = order_->PositionOf(slot);
+  if (p == 0) {
+    // a bookmark taken before a modification finds the record's new version
+    const std::uint32_t f = table_->Follow(slot);
+    if (f != 0 && f != slot) p = order_->PositionOf(f);
+  }
   if (p == 0) return false;
   *pos = p;
   return true;

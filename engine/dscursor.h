@@ -106,6 +106,9 @@ class DSCursor final : public RefCounted<IDSCursor> {
   bool ValidBookmark(const DSBOOKMRK& b) const;
   const std::uint8_t* CurrentRec();
   const DSFLDDesc* Field(std::uint32_t fieldNo) const;
+  // Editing helpers (cursorediting.cpp).
+  EngineResult EditAllowed() const;
+  void LandOn(std::uint32_t slot, bool missingIsCrack);
 
   DSRef<DSBASE> table_;
   std::shared_ptr<DSIndex> order_;

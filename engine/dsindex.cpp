@@ -153,6 +153,10 @@ EngineResult DSIndex::SortAndAssign(std::vector<std::uint32_t> slots) {
         }
       }
     }
+  } else if (!t_->seq.empty()) {
+    // later versions of records keep their first version's place
+    std::stable_sort(slots.begin(), slots.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return t_->Seq(a) < t_->Seq(b); });
   }
   list_.assign(slots);
   return DBERR_NONE;
@@ -181,7 +185,9 @@ EngineResult DSIndex::RebuildFrom(const DSIDXDesc& desc, const std::vector<std::
 }
 
 EngineResult DSIndex::Insert(std::uint32_t slot) {
-  if (keys_.empty() && !t_->nested) {
+  // keyless orders append; a record coming back (undone delete) returns to
+  // its place in insertion order
+  if (keys_.empty() && !t_->nested && (list_.size() == 0 || t_->Seq(list_.at(list_.size())) < t_->Seq(slot))) {
     list_.insert(list_.size() + 1, slot);
     ++modCount_;
     return DBERR_NONE;
@@ -230,6 +236,7 @@ EngineResult DSIndex::Replace(std::uint32_t oldSlot, std::uint32_t newSlot) {
                        t_->Seq(oldSlot) == t_->Seq(newSlot);
   if (sameKey || (keys_.empty() && !t_->nested)) {
     list_.replace(pos, newSlot);
+    ++modCount_;  // cursors holding the old slot must re-synchronise
     return DBERR_NONE;
   }
   list_.erase(pos);

@@ -41,6 +41,8 @@ void DSBASE::ClearAll() {
   defaultUnique_ = 0;
   hasDefaultOrderAttr_ = false;
   changeLog_.clear();
+  ForgetSavePoints();
+  forward_.clear();
   pendingIndexes_.clear();
   autoIncValue_ = 1;
   nested_.clear();
@@ -319,19 +321,7 @@ EngineResult DSBASE::GetIndexDescs(DSIDXDesc* out) noexcept {
   return DBERR_NONE;
 }
 
-EngineResult DSBASE::GetDelta(IDSBase** delta) noexcept {
-  std::lock_guard lock(mu_);
-  if (!delta) return DBERR_INVALIDPARAM;
-  *delta = nullptr;
-  if (changeLog_.empty()) return DBERR_DELTAISEMPTY;
-  return DBERR_NOTSUPPORTED;
-}
 
-EngineResult DSBASE::AcceptChanges() noexcept {
-  std::lock_guard lock(mu_);
-  if (changeLog_.empty()) return DBERR_NONE;
-  return DBERR_NOTSUPPORTED;
-}
 
 EngineResult DSBASE::PutBlank(std::uint8_t* recBuf, std::uint32_t recNo, std::uint32_t fieldNo,
                               std::uint32_t blankState) noexcept {
@@ -418,7 +408,7 @@ EngineResult DSBASE::GetProp(DSProp prop, void* value) noexcept {
   switch (prop) {
     case dspropLOGCHANGES: *out = logChanges_; break;
     case dspropREADONLY: *out = readOnly_; break;
-    case dspropNOOFCHANGES: *out = d_.isDelta ? RecordsInDs() : static_cast<std::int32_t>(changeLog_.size() / 3); break;
+    case dspropNOOFCHANGES: *out = d_.isDelta ? RecordsInDs() : NetChangeCount(); break;
     case dspropCONSTRAINTS_DISABLED: *out = constraintsDisabled_; break;
     case dspropDSISPARTIAL: *out = partial_; break;
     case dspropRECORDSINDS: *out = RecordsInDs(); break;
@@ -426,10 +416,7 @@ EngineResult DSBASE::GetProp(DSProp prop, void* value) noexcept {
     case dspropISDELTA: *out = d_.isDelta; break;
     case dspropDONTINCLMETADATA: *out = dontInclMetadata_; break;
     case dspropINCLBLOBSINDELTA: *out = inclBlobsInDelta_; break;
-    case dspropGETSAVEPOINT:
-      if (!changeLog_.empty()) return DBERR_NOTSUPPORTED;
-      *out = 0;
-      break;
+    case dspropGETSAVEPOINT: return GetSavePoint(out);
     case dspropCOMPRESSARRAYS: *out = compressArrays_; break;
     case dspropMD_SEMANTICS: *out = mdSemantics_; break;
     case dspropFIELD_FULLNAME: {
@@ -471,7 +458,7 @@ EngineResult DSBASE::GetProp(DSProp prop, void* value) noexcept {
     case dspropUTF8METADATA: *out = utf8Metadata_; break;
     case dspropUTF8ERRORMSG: *out = utf8ErrorMsg_; break;
     case dspropANSICODEPAGE: *out = codePage_; break;
-    case dspropUPDATESPENDING: *out = d_.isDelta ? RecordsInDs() > 0 : !changeLog_.empty(); break;
+    case dspropUPDATESPENDING: *out = d_.isDelta ? RecordsInDs() > 0 : NetChangeCount() > 0; break;
     default: return DBERR_INVALIDPARAM;
   }
   return DBERR_NONE;
@@ -593,6 +580,8 @@ EngineResult DSBASE::Reset() noexcept {
   d_.links.clear();
   d_.blobs = BlobStore{};
   changeLog_.clear();
+  ForgetSavePoints();
+  forward_.clear();
   slotsOfLink_.clear();
   nextLink_ = 0;
   for (auto& ix : indexes_) ix->Clear();
@@ -601,10 +590,6 @@ EngineResult DSBASE::Reset() noexcept {
   return DBERR_NONE;
 }
 
-EngineResult DSBASE::RollBack(std::uint32_t) noexcept {
-  std::lock_guard lock(mu_);
-  return changeLog_.empty() ? DBERR_INVALIDPARAM : DBERR_NOTSUPPORTED;
-}
 
 EngineResult DSBASE::GetEmbeddedDS(std::uint32_t fieldNo, IDSBase** nested) noexcept {
   std::lock_guard lock(mu_);

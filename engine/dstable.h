@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/dsindex.h"
@@ -95,6 +96,30 @@ class DSBASE final : public RefCounted<IDSBase> {
   void NotifyChange();
   std::size_t MemoryBytes() const;
 
+  // --- editing and the change log (changelog.cpp) ---
+  // Stores a composed record in a new slot (auto-increment value, calculated
+  // fields, indexes, log entry, notification).
+  EngineResult EditInsert(const std::uint8_t* rec, std::uint32_t* slot);
+  // Replaces a live record by a composed new version.
+  EngineResult EditModify(std::uint32_t slot, const std::uint8_t* rec, std::uint32_t* newSlot);
+  EngineResult EditDelete(std::uint32_t slot);
+  // Undoes the last log entry; affected is the slot the change concerned
+  // afterwards (the restored record, or the discarded one).
+  EngineResult UndoLast(std::uint32_t* affected);
+  // Undoes all logged changes of the record in a slot.
+  EngineResult RevertSlot(std::uint32_t slot, std::uint32_t* restored, bool* wasInsert);
+  // The live slot holding the current version of the record once held by a
+  // slot; 0 when the record is gone.
+  std::uint32_t Follow(std::uint32_t slot) const;
+  bool HasNestedTables() const;
+  bool logChanges() const { return logChanges_; }
+  std::size_t LogEntries() const { return changeLog_.size() / 3; }
+  std::int32_t NetChangeCount() const;
+  struct NetChange {
+    std::uint32_t kind, first, last;  // log kind; first and last version's slot
+  };
+  std::vector<NetChange> NetChanges() const;
+
  protected:
   const DSGuid& OwnIid() const noexcept override { return IID_IDSBase; }
 
@@ -107,6 +132,17 @@ class DSBASE final : public RefCounted<IDSBase> {
   EngineResult BuildIndexes();
   void ClearAll();
   std::uint32_t NextIndexId() { return ++indexCounter_; }
+  // change log helpers
+  EngineResult AppendLog(std::uint32_t slot, std::uint32_t prev, std::uint32_t kind);
+  void DropLastSlotOrMark(std::uint32_t slot);
+  void LogShrunk();
+  void ForgetSavePoints();
+  EngineResult InsertIntoIndexes(std::uint32_t slot);
+  void RemoveFromIndexes(std::uint32_t slot);
+  bool RecordsEqual(std::uint32_t a, std::uint32_t b) const;
+  void ReleaseUnusedBlobs();
+  EngineResult GetSavePoint(std::int32_t* out);
+  EngineResult LoadedLogCheck();
 
   std::recursive_mutex mu_;
   TableData d_;
@@ -121,6 +157,18 @@ class DSBASE final : public RefCounted<IDSBase> {
   DSIDXDesc defaultOrderDesc_{};
   std::vector<DSIDXDesc> pendingIndexes_;
   std::vector<std::uint32_t> changeLog_;  // three values per entry
+  // Save points: recorded log lengths, valid ones ascending (a save point
+  // never records more than the current log length).
+  struct SavePoint {
+    std::size_t entries = 0;
+    std::uint32_t users = 0;
+    bool valid = false;
+  };
+  std::vector<SavePoint> savePoints_;        // id n at n - 1
+  std::vector<std::uint32_t> validPoints_;   // ids of valid save points, ascending length
+  std::uint32_t saveGeneration_ = 1;
+  std::unordered_map<std::uint32_t, std::uint32_t> forward_;  // slot -> newer version's slot
+  mutable std::int32_t netCount_ = -1;  // cached net change count, -1 = stale
   std::int32_t autoIncValue_ = 1;
   std::vector<DSRef<DSBASE>> nested_;  // per field, set for fldTABLE fields
   std::uint32_t nextLink_ = 0;

@@ -119,7 +119,9 @@ class TableStreamer {
                          std::vector<std::uint32_t>& slots, bool& zeroStatus) {
     const TableData& d = t.d_;
     const bool logEmpty = t.changeLog_.empty();
-    zeroStatus = !t.logChanges_ && !d.isDelta;
+    // a pending change log keeps every slot and status it refers to, even
+    // when logging has been switched off since
+    zeroStatus = !t.logChanges_ && !d.isDelta && logEmpty;
     auto def = t.DefaultOrder();
     slots.clear();
     if (top && !subset && logEmpty && def && def->keyFields() > 0 && def->count() > 0) {
