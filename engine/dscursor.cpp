@@ -55,10 +55,7 @@ EngineResult DSCursor::InitCursor(IDSBase* table) noexcept {
   SetOrder(t->DefaultOrder());
   seenMod_ = order_->modCount();
   ComputeRange();
-  pos_ = first_ - 1;
-  state_ = DBERR_BOF;
-  Remember();
-  return DBERR_NONE;
+  return StandAtBOF();
 }
 
 EngineResult DSCursor::CloneCursor(IDSCursor* other) noexcept {
@@ -193,13 +190,18 @@ void DSCursor::Sync() {
 // ---------------------------------------------------------------------------
 // Moves
 
-EngineResult DSCursor::MoveToBOF() noexcept {
-  CURSOR_LOCK();
-  Sync();
+// Places the cursor on the crack before the first record of its range.
+EngineResult DSCursor::StandAtBOF() noexcept {
   pos_ = first_ - 1;
   state_ = DBERR_BOF;
   Remember();
   return DBERR_NONE;
+}
+
+EngineResult DSCursor::MoveToBOF() noexcept {
+  CURSOR_LOCK();
+  Sync();
+  return StandAtBOF();
 }
 
 EngineResult DSCursor::MoveToEOF() noexcept {
@@ -440,10 +442,7 @@ EngineResult DSCursor::SetRange(std::uint32_t fields, const std::uint8_t* keyLow
   }
   Sync();
   ComputeRange();
-  pos_ = first_ - 1;
-  state_ = DBERR_BOF;
-  Remember();
-  return DBERR_NONE;
+  return StandAtBOF();
 }
 
 EngineResult DSCursor::DropRange() noexcept {
@@ -452,10 +451,7 @@ EngineResult DSCursor::DropRange() noexcept {
   high_ = RangeKey{};
   Sync();
   ComputeRange();
-  pos_ = first_ - 1;
-  state_ = DBERR_BOF;
-  Remember();
-  return DBERR_NONE;
+  return StandAtBOF();
 }
 
 EngineResult DSCursor::MoveToKey(DBSearchCond cond, std::uint32_t fields, std::uint32_t partialLen,
@@ -721,10 +717,7 @@ EngineResult DSCursor::ResyncWithMaster() noexcept {
   link_ = r[f.iNullOffsInRec] ? 0 : (link & 0x7FFFFFFFu);
   seenMod_ = order_->modCount();
   ComputeRange();
-  pos_ = first_ - 1;
-  state_ = DBERR_BOF;
-  Remember();
-  return DBERR_NONE;
+  return StandAtBOF();
 }
 
 }  // namespace engine

@@ -96,6 +96,7 @@ class DSCursor final : public RefCounted<IDSCursor> {
   void Sync();
   void ComputeRange();
   void Remember();
+  EngineResult StandAtBOF() noexcept;
   void SetOrder(std::shared_ptr<DSIndex> ix);
   void KeepRecordAfterOrderChange(std::uint32_t slot);
   std::uint32_t Lower(const std::uint8_t* key, std::uint32_t n, std::uint32_t partial) const;
