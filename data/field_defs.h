@@ -70,6 +70,9 @@ public:
     // Makes the dataset define them when they are out of date.
     void Update();
 
+protected:
+    using TOwnedCollection::Update; // the collection's item-change hook stays visible
+
 private:
     TDataSet* FDataSet;
     bool FHiddenFields = false;
