@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/dsintf.h"
+#include "main_form_layout.h"
 
 #ifdef HAVE_SQLITE3
 #include <sqlite3.h>
@@ -24,17 +25,7 @@ constexpr std::int32_t kRows = 1000000;
 DSPacket EmptyTable() {
   DSRef<IDSWriter> w;
   CreateDSWriter(w.put());
-  w->Init_Sequential(1, 2);
-  TDSDataPacketFldDesc d{};
-  std::strcpy(d.szFieldName, "codigo");
-  d.iFieldType = 0x00010004;
-  w->AddColumnDesc(&d);
-  std::strcpy(d.szFieldName, "nome");
-  d.iFieldType = 0x00490001;
-  w->AddColumnDesc(&d);
-  const std::uint8_t width[2] = {50, 0};
-  w->AddAttribute(fldAttrArea, "WIDTH", 0x00020002, 2, width);
-  w->AddAttribute(pcktAttrArea, nullptr, 0, 0, nullptr);
+  bench_layout::DescribeMainFormTable(*w);
   DSPacket p;
   w->GetDataPacket(&p);
   return p;

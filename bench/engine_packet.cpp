@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/dsintf.h"
+#include "main_form_layout.h"
 #include "engine/dstable.h"
 
 using namespace engine;
@@ -25,17 +26,7 @@ const DSPacket& Packet() {
     static const char* syll[] = {"an", "ba", "ca", "do", "el", "fa", "gu", "ha", "Jo", "ka", "Lu", "ma", "ne", "ol", "pa", "ri", "Sa", "te", "u", "vi"};
     DSRef<IDSWriter> w;
     CreateDSWriter(w.put());
-    w->Init_Sequential(1, 2);
-    TDSDataPacketFldDesc d{};
-    std::strcpy(d.szFieldName, "codigo");
-    d.iFieldType = 0x00010004;
-    w->AddColumnDesc(&d);
-    std::strcpy(d.szFieldName, "nome");
-    d.iFieldType = 0x00490001;
-    w->AddColumnDesc(&d);
-    const std::uint8_t width[2] = {50, 0};
-    w->AddAttribute(fldAttrArea, "WIDTH", 0x00020002, 2, width);
-    w->AddAttribute(pcktAttrArea, nullptr, 0, 0, nullptr);
+    bench_layout::DescribeMainFormTable(*w);
     const std::uint8_t status = 0;
     for (std::int32_t i = 0; i < kRows; ++i) {
       std::string name;

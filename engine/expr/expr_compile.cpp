@@ -276,28 +276,27 @@ class Compiler {
     return c;
   }
 
-  CNode Relation(const ExprNode& n) {
+  // A two-operand test (comparison, LIKE) with its compare options.
+  CNode TwoOperandTest(const ExprNode& n, CKind kind) {
     CNode c;
-    c.kind = CKind::Compare;
+    c.kind = kind;
     c.op = n.op;
     c.type = VType::Bool;
     c.ci = n.nodeClass == nodeCOMPARE && n.caseInsensitive;
     c.partial = n.nodeClass == nodeCOMPARE ? n.partialLength : 0;
     c.kids.push_back(Build(n.operands.at(0)));
     c.kids.push_back(Build(n.operands.at(1)));
+    return c;
+  }
+
+  CNode Relation(const ExprNode& n) {
+    CNode c = TwoOperandTest(n, CKind::Compare);
     c.cmp = Meet(c.kids[0], c.kids[1]);
     return c;
   }
 
   CNode Like(const ExprNode& n) {
-    CNode c;
-    c.kind = CKind::Like;
-    c.op = n.op;
-    c.type = VType::Bool;
-    c.ci = n.nodeClass == nodeCOMPARE && n.caseInsensitive;
-    c.partial = n.nodeClass == nodeCOMPARE ? n.partialLength : 0;
-    c.kids.push_back(Build(n.operands.at(0)));
-    c.kids.push_back(Build(n.operands.at(1)));
+    CNode c = TwoOperandTest(n, CKind::Like);
     CNode& left = c.kids[0];
     CNode& right = c.kids[1];
     if (left.type == VType::Null) ConvertConst(left, VType::Str, St);
