@@ -119,6 +119,13 @@ EngineType MapDefinition(TFieldType t, int size, int precision)
     case TFieldType::ftWideMemo: return {fldBLOB, fldstWIDEMEMO, 0, 0};
     case TFieldType::ftGraphic: return {fldBLOB, fldstGRAPHIC, 0, 0};
     case TFieldType::ftFmtMemo: return {fldBLOB, fldstFMTMEMO, 0, 0};
+    case TFieldType::ftParadoxOle: return {fldBLOB, fldstOLEOBJ, 0, 0};
+    case TFieldType::ftDBaseOle: return {fldBLOB, fldstDBSOLEOBJ, 0, 0};
+    case TFieldType::ftTypedBinary: return {fldBLOB, fldstTYPEDBINARY, 0, 0};
+    case TFieldType::ftOraClob: return {fldBLOB, fldstHMEMO, 0, 0};
+    case TFieldType::ftOraBlob: return {fldBLOB, fldstHBINARY, 0, 0};
+    case TFieldType::ftOraTimeStamp: return {fldDATETIME, fldstORATIMESTAMP, 0, 0};
+    case TFieldType::ftTimeStampOffset: return {fldDATETIMEOFFSET, 0, 0, 0};
     default: return {fldUNKNOWN, 0, 0, 0};
     }
 }

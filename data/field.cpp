@@ -6,6 +6,7 @@
 #include "components/reader.h"
 #include "data/dataset.h"
 #include "data/db_error.h"
+#include "data/field_defs.h"
 #include "data/fields.h"
 
 namespace data {
@@ -188,11 +189,14 @@ void TField::SetData(const void* buffer, bool nativeFormat)
     // The value travels in the field's own copy: the dataset's shared
     // conversion buffer may be reused (by an OnValidate or OnChange handler
     // reading another field) before the value is stored.
+    // The copy is zero-padded past the field's own bytes: the storage may
+    // take more bytes than the field holds (a 1-byte integer kept in a
+    // 2-byte slot, a field bound to a wider definition of its base type).
     const void* value = nullptr;
     if (buffer) {
         const size_t size = static_cast<size_t>(std::max(GetDataSize(), 0));
-        if (FWriteBuffer.size() < size)
-            FWriteBuffer.resize(size);
+        const size_t padded = std::max(size + 16, static_cast<size_t>(FWriteSize));
+        FWriteBuffer.assign(padded, 0);
         std::memcpy(FWriteBuffer.data(), buffer, size);
         value = FWriteBuffer.data();
     }
@@ -226,7 +230,17 @@ void TField::Validate(const void* buffer)
     FValueBuffer = saved;
 }
 
-void TField::Bind(bool) {}
+void TField::Bind(bool binding)
+{
+    FWriteSize = 0;
+    if (!binding || !FDataSet || FFieldNo <= 0)
+        return;
+    // A definition larger than the field (kept so by the compatibility
+    // rules) may be stored in up to two bytes per unit plus a length.
+    const int index = FDataSet->FieldDefs().IndexOf(FullName());
+    if (index >= 0)
+        FWriteSize = GetDataSize() + 2 * std::max(FDataSet->FieldDefs().Items(index)->Size(), 0) + 16;
+}
 
 void TField::CheckTypeSize(int value)
 {
@@ -242,7 +256,46 @@ void TField::AccessError(const char16_t* typeName) const
                      core::ToUtf8(typeName));
 }
 
+void TField::InvalidValueError() const
+{
+    DatabaseErrorFmt(nullptr, "Invalid value for field '{}'", core::ToUtf8(DisplayName()));
+}
+
+void TField::RangeErrorFmt(double value, double min, double max) const
+{
+    DatabaseErrorFmt(nullptr, "{:.15g} is not a valid value for field '{}'. The allowed range is {:.15g} to {:.15g}",
+                     value, core::ToUtf8(DisplayName()), min, max);
+}
+
 bool TField::GetAsBoolean() const { AccessError(u"Boolean"); }
+core::TDateTime TField::GetAsDateTime() const { AccessError(u"DateTime"); }
+float TField::GetAsSingle() const { AccessError(u"Single"); }
+uint32_t TField::GetAsLongWord() const { AccessError(u"LongWord"); }
+void TField::SetAsDateTime(core::TDateTime) { AccessError(u"DateTime"); }
+void TField::SetAsSingle(float) { AccessError(u"Single"); }
+void TField::SetAsLongWord(uint32_t) { AccessError(u"LongWord"); }
+
+core::Bytes TField::GetAsBytes() const
+{
+    const int size = GetDataSize();
+    if (size <= 0)
+        return {};
+    uint8_t* buf = IOBuffer(static_cast<size_t>(std::max(size, GetIOSize())));
+    if (!GetData(buf))
+        return {};
+    return core::Bytes(buf, buf + size);
+}
+
+void TField::SetAsBytes(const core::Bytes& value)
+{
+    if (value.empty()) {
+        Clear();
+        return;
+    }
+    if (static_cast<int>(value.size()) != GetDataSize())
+        InvalidValueError();
+    SetData(value.data());
+}
 double TField::GetAsFloat() const { AccessError(u"Float"); }
 int32_t TField::GetAsInteger() const { AccessError(u"Integer"); }
 int64_t TField::GetAsLargeInt() const { AccessError(u"Int64"); }

@@ -36,7 +36,8 @@ public:
     int FieldNo() const { return FFieldNo; }
     int Size() const { return FSize; }
     int DataSize() const { return GetDataSize(); }
-    int IOSize() const { return GetIOSize(); }
+    // Bytes moved between field and dataset; never less than the bound storage may copy.
+    int IOSize() const { return GetIOSize() > FWriteSize ? GetIOSize() : FWriteSize; }
     bool Calculated() const { return FFieldKind == TFieldKind::fkCalculated; }
     bool Lookup() const { return FFieldKind == TFieldKind::fkLookup; }
     TFieldLifeCycle LifeCycle() const { return FLifeCycle; }
@@ -76,6 +77,14 @@ public:
     int64_t AsLargeInt() const { return GetAsLargeInt(); }
     double AsFloat() const { return GetAsFloat(); }
     bool AsBoolean() const { return GetAsBoolean(); }
+    double AsCurrency() const { return GetAsCurrency(); }
+    core::TDateTime AsDateTime() const { return GetAsDateTime(); }
+    uint32_t AsLongWord() const { return GetAsLongWord(); }
+    float AsSingle() const { return GetAsSingle(); }
+    long double AsExtended() const { return GetAsExtended(); }
+    core::Bytes AsBytes() const { return GetAsBytes(); }
+    std::u16string AsWideString() const { return GetAsWideString(); }
+    std::u16string AsAnsiString() const { return GetAsString(); }
     core::Variant AsVariant() const { return GetAsVariant(); }
     core::Variant Value() const { return GetAsVariant(); }
     void SetValue(const core::Variant& value) { SetAsVariant(value); }
@@ -125,10 +134,19 @@ public:
     virtual void Change();
     virtual void FreeBuffers() {}
     virtual bool GetAsBoolean() const;
+    virtual core::Bytes GetAsByteArray() const { return GetAsBytes(); }
+    virtual double GetAsCurrency() const { return GetAsFloat(); }
+    virtual core::TDateTime GetAsDateTime() const;
+    virtual float GetAsSingle() const;
     virtual double GetAsFloat() const;
+    virtual long double GetAsExtended() const { return GetAsFloat(); }
     virtual int32_t GetAsInteger() const;
     virtual int64_t GetAsLargeInt() const;
+    virtual uint32_t GetAsLongWord() const;
     virtual std::u16string GetAsString() const;
+    virtual std::u16string GetAsWideString() const { return GetAsString(); }
+    // The stored bytes as they are (DataSize bytes); empty when null.
+    virtual core::Bytes GetAsBytes() const;
     virtual core::Variant GetAsVariant() const;
     virtual bool GetCanModify() const;
     virtual std::u16string GetClassDesc() const;
@@ -138,10 +156,18 @@ public:
     virtual bool GetIsNull() const;
     virtual void GetText(std::u16string& text, bool displayText) const;
     virtual void SetAsBoolean(bool value);
+    virtual void SetAsCurrency(double value) { SetAsFloat(value); }
+    virtual void SetAsDateTime(core::TDateTime value);
+    virtual void SetAsSingle(float value);
     virtual void SetAsFloat(double value);
+    virtual void SetAsExtended(long double value) { SetAsFloat(static_cast<double>(value)); }
     virtual void SetAsInteger(int32_t value);
     virtual void SetAsLargeInt(int64_t value);
+    virtual void SetAsLongWord(uint32_t value);
     virtual void SetAsString(const std::u16string& value);
+    virtual void SetAsWideString(const std::u16string& value) { SetAsString(value); }
+    // Stores exactly DataSize bytes; any other length is an invalid value.
+    virtual void SetAsBytes(const core::Bytes& value);
     virtual void SetAsVariant(const core::Variant& value);
     virtual void SetDataSet(TDataSet* value);
     virtual void SetFieldKind(TFieldKind value);
@@ -156,6 +182,8 @@ protected:
     friend class TFields;
     friend class TDataSet;
     [[noreturn]] void AccessError(const char16_t* typeName) const;
+    [[noreturn]] void InvalidValueError() const;
+    [[noreturn]] void RangeErrorFmt(double value, double min, double max) const;
     // The dataset's shared conversion buffer, at least `size` bytes.
     uint8_t* IOBuffer(size_t size) const;
     void SetDataTypeInit(TFieldType value) { FDataType = value; }
@@ -180,6 +208,7 @@ protected:
     std::u16string FEditMask;
     const void* FValueBuffer = nullptr;
     std::vector<uint8_t> FWriteBuffer;
+    int FWriteSize = 0; // bytes a written value is padded to for the bound storage
     std::u16string FOrigin;
     TProviderFlags FProviderFlags{TProviderFlag::pfInUpdate, TProviderFlag::pfInWhere};
     uint64_t FValidChars[4] = {0, 0, 0, 0};

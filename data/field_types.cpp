@@ -7,7 +7,17 @@
 
 #include "data/dataset.h"
 #include "data/db_error.h"
+#include "data/field_bcd.h"
+#include "data/field_binary.h"
+#include "data/field_blob.h"
+#include "data/field_boolean.h"
+#include "data/field_datetime.h"
+#include "data/field_defs.h"
+#include "data/field_numbers.h"
+#include "data/field_text.h"
 #include "data/number_format.h"
+#include "engine/collation.h"
+#include "platform/locale.h"
 
 namespace data {
 
@@ -39,12 +49,19 @@ TStringField::TStringField(TComponent* owner) : TField(owner)
         FSize = 20;
 }
 
+// 8-bit text is in the code page the client dataset gives its tables (the
+// engine's default). Characters that page shares with Latin-1 (all but
+// 0x80 .. 0x9F) convert directly; other text goes through the code page
+// converter, so common text costs no converter.
 std::string TStringField::ToStored(std::u16string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    for (char16_t c : text)
-        out.push_back(c <= 0xFF ? static_cast<char>(static_cast<unsigned char>(c)) : '?');
+    for (char16_t c : text) {
+        if (c >= 0x80 && (c < 0xA0 || c > 0xFF))
+            return platform::ToCodePage(text, engine::kDefaultCodePage);
+        out.push_back(static_cast<char>(static_cast<unsigned char>(c)));
+    }
     return out;
 }
 
@@ -52,8 +69,12 @@ std::u16string TStringField::FromStored(std::string_view bytes)
 {
     std::u16string out;
     out.reserve(bytes.size());
-    for (char c : bytes)
-        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x80 && b < 0xA0)
+            return platform::FromCodePage(bytes, engine::kDefaultCodePage);
+        out.push_back(static_cast<char16_t>(b));
+    }
     return out;
 }
 
@@ -192,7 +213,7 @@ TIntegerField::TIntegerField(TComponent* owner)
 }
 
 TIntegerField::TIntegerField(TComponent* owner, TFieldType type, int64_t minRange, int64_t maxRange)
-    : TNumericField(owner), FMinRange(minRange), FMaxRange(maxRange)
+    : TNumericField(owner), FMinRange(minRange), FMaxRange(maxRange), FStorageType(type)
 {
     SetDataTypeInit(type);
     SetValidChars("+-0123456789");
@@ -246,7 +267,7 @@ bool TIntegerField::GetValue(int32_t& value) const
         std::memset(buf, 0, 4);
     if (!GetData(buf))
         return false;
-    switch (FDataType) {
+    switch (FStorageType) {
     case TFieldType::ftSmallint: { int16_t v; std::memcpy(&v, buf, 2); value = v; break; }
     case TFieldType::ftWord: { uint16_t v; std::memcpy(&v, buf, 2); value = v; break; }
     case TFieldType::ftShortint: { int8_t v; std::memcpy(&v, buf, 1); value = v; break; }
@@ -256,12 +277,60 @@ bool TIntegerField::GetValue(int32_t& value) const
     return true;
 }
 
+namespace {
+
+bool IntegerTypeRange(TFieldType type, int64_t& min, int64_t& max)
+{
+    switch (type) {
+    case TFieldType::ftSmallint: min = -32768; max = 32767; return true;
+    case TFieldType::ftWord: min = 0; max = 65535; return true;
+    case TFieldType::ftShortint: min = -128; max = 127; return true;
+    case TFieldType::ftByte: min = 0; max = 255; return true;
+    case TFieldType::ftInteger:
+    case TFieldType::ftAutoInc: min = std::numeric_limits<int32_t>::min(); max = std::numeric_limits<int32_t>::max(); return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+int TIntegerField::GetDataSize() const
+{
+    switch (FStorageType) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftWord: return 2;
+    case TFieldType::ftShortint:
+    case TFieldType::ftByte: return 1;
+    default: return 4;
+    }
+}
+
+void TIntegerField::Bind(bool binding)
+{
+    // A field may be bound to a definition of another integer type (same
+    // base type): values are then read and written in that type's width, and
+    // its range applies too, so nothing wraps silently in a narrower slot.
+    FStorageType = FDataType;
+    if (binding && FDataSet && FFieldKind == TFieldKind::fkData) {
+        const int index = FDataSet->FieldDefs().IndexOf(FullName());
+        int64_t min = 0, max = 0;
+        if (index >= 0 && IntegerTypeRange(FDataSet->FieldDefs().Items(index)->DataType(), min, max))
+            FStorageType = FDataSet->FieldDefs().Items(index)->DataType();
+    }
+    TNumericField::Bind(binding);
+}
+
 void TIntegerField::CheckRange(double value) const
 {
     double min = static_cast<double>(FMinRange), max = static_cast<double>(FMaxRange);
     if (FMinValue != 0 || FMaxValue != 0) {
         min = FMinValue;
         max = FMaxValue;
+    }
+    int64_t smin = 0, smax = 0;
+    if (FStorageType != FDataType && IntegerTypeRange(FStorageType, smin, smax)) {
+        min = std::max(min, static_cast<double>(smin));
+        max = std::min(max, static_cast<double>(smax));
     }
     if (!(value >= min && value <= max))
         RangeError(value, DisplayName(), min, max);
@@ -276,6 +345,15 @@ int32_t TIntegerField::GetAsInteger() const
 }
 
 int64_t TIntegerField::GetAsLargeInt() const { return GetAsInteger(); }
+
+uint32_t TIntegerField::GetAsLongWord() const
+{
+    const int32_t v = GetAsInteger();
+    // A negative value has no unsigned form: refuse it rather than wrap.
+    if (v < 0)
+        RangeError(v, DisplayName(), 0, 4294967295.0);
+    return static_cast<uint32_t>(v);
+}
 
 std::u16string TIntegerField::GetAsString() const
 {
@@ -382,7 +460,13 @@ TAutoIncField::TAutoIncField(TComponent* owner)
 
 // ----------------------------------------------------------------- TFloatField
 
-TFloatField::TFloatField(TComponent* owner) : TNumericField(owner) { SetDataTypeInit(TFieldType::ftFloat); }
+TFloatField::TFloatField(TComponent* owner) : TFloatField(owner, TFieldType::ftFloat, 15) {}
+
+TFloatField::TFloatField(TComponent* owner, TFieldType type, int precision) : TNumericField(owner)
+{
+    SetDataTypeInit(type);
+    FPrecision = precision;
+}
 
 void TFloatField::SetPrecision(int value)
 {
@@ -396,7 +480,7 @@ void TFloatField::SetPrecision(int value)
     PropertyChanged(false);
 }
 
-bool TFloatField::GetValue(double& value) const
+bool TFloatField::ReadValue(double& value) const
 {
     uint8_t* buf = IOBuffer(8);
     if (!GetData(buf))
@@ -449,7 +533,24 @@ void TFloatField::GetText(std::u16string& text, bool displayText) const
         return;
     }
     const std::u16string& fmt = displayText || FEditFormat.empty() ? FDisplayFormat : FEditFormat;
-    text = fmt.empty() ? FormatGeneral(v, FPrecision) : FormatFloat(fmt, v);
+    text = FormatValue(v, fmt, displayText);
+}
+
+std::u16string TFloatField::FormatValue(double value, const std::u16string& format, bool displayText) const
+{
+    if (!format.empty())
+        return FormatFloat(format, value);
+    if (FCurrency)
+        return FormatFloat(displayText ? CurrencyDisplayFormat() : u"0.00", value);
+    return FormatGeneral(value, FPrecision);
+}
+
+void TFloatField::SetCurrency(bool value)
+{
+    if (value == FCurrency)
+        return;
+    FCurrency = value;
+    PropertyChanged(false);
 }
 
 void TFloatField::SetAsFloat(double value)
@@ -458,6 +559,11 @@ void TFloatField::SetAsFloat(double value)
         InvalidValue(DisplayName());
     if ((FMinValue != 0 || FMaxValue != 0) && !(value >= FMinValue && value <= FMaxValue))
         RangeError(value, DisplayName(), FMinValue, FMaxValue);
+    WriteValue(value);
+}
+
+void TFloatField::WriteValue(double value)
+{
     uint8_t* buf = IOBuffer(8);
     std::memcpy(buf, &value, 8);
     SetData(buf);
@@ -500,10 +606,32 @@ TFieldClass DefaultFieldClass(TFieldType type)
     case ftSmallint: return &TSmallintField::StaticClass();
     case ftInteger: return &TIntegerField::StaticClass();
     case ftWord: return &TWordField::StaticClass();
+    case ftBoolean: return &TBooleanField::StaticClass();
+    case ftFloat: return &TFloatField::StaticClass();
+    case ftCurrency: return &TCurrencyField::StaticClass();
+    case ftBCD: return &TBCDField::StaticClass();
+    case ftDate: return &TDateField::StaticClass();
+    case ftTime: return &TTimeField::StaticClass();
+    case ftDateTime: return &TDateTimeField::StaticClass();
+    case ftBytes: return &TBytesField::StaticClass();
+    case ftVarBytes: return &TVarBytesField::StaticClass();
     case ftAutoInc: return &TAutoIncField::StaticClass();
+    case ftBlob: case ftFmtMemo: case ftParadoxOle: case ftDBaseOle: case ftTypedBinary: case ftOraBlob:
+        return &TBlobField::StaticClass();
+    case ftMemo: case ftOraClob: return &TMemoField::StaticClass();
+    case ftGraphic: return &TGraphicField::StaticClass();
+    case ftWideString: case ftFixedWideChar: return &TWideStringField::StaticClass();
+    case ftLargeint: return &TLargeintField::StaticClass();
+    case ftGuid: return &TGuidField::StaticClass();
+    case ftTimeStamp: case ftOraTimeStamp: return &TSQLTimeStampField::StaticClass();
+    case ftFMTBcd: return &TFMTBCDField::StaticClass();
+    case ftWideMemo: return &TWideMemoField::StaticClass();
+    case ftLongWord: return &TLongWordField::StaticClass();
     case ftShortint: return &TShortintField::StaticClass();
     case ftByte: return &TByteField::StaticClass();
-    case ftFloat: return &TFloatField::StaticClass();
+    case ftExtended: return &TExtendedField::StaticClass();
+    case ftTimeStampOffset: return &TSQLTimeStampOffsetField::StaticClass();
+    case ftSingle: return &TSingleField::StaticClass();
     default: return nullptr;
     }
 }
@@ -536,6 +664,7 @@ DEFINE_CLASS(TAutoIncField) END_CLASS
 DEFINE_CLASS(TFloatField)
     .Property(u"MaxValue", &TFloatField::MaxValue, &TFloatField::SetMaxValue)
     .Property(u"MinValue", &TFloatField::MinValue, &TFloatField::SetMinValue)
+    .Property(u"Currency", &TFloatField::Currency, &TFloatField::SetCurrency).Default(0)
     .Property(u"Precision", &TFloatField::Precision, &TFloatField::SetPrecision).Default(15)
 END_CLASS
 // clang-format on

@@ -36,7 +36,8 @@ public:
     void SetAsString(const std::u16string& value) override;
     void SetVarValue(const core::Variant& value) override;
 
-    // Text as stored (8-bit, one byte per character; characters above 255 become '?').
+    // Text as stored: 8-bit, in the engine's default code page (1252);
+    // characters the page cannot hold become '?'.
     static std::string ToStored(std::u16string_view text);
     static std::u16string FromStored(std::string_view bytes);
 
@@ -79,11 +80,18 @@ public:
     int64_t GetAsLargeInt() const override;
     std::u16string GetAsString() const override;
     core::Variant GetAsVariant() const override;
-    int GetDataSize() const override { return 4; }
+    uint32_t GetAsLongWord() const override;
+    float GetAsSingle() const override { return static_cast<float>(GetAsInteger()); }
+    void Bind(bool binding) override;
+    // The width of the stored value: the field type's own (1, 2 or 4 bytes),
+    // or, while bound to a definition of another integer type, that type's.
+    int GetDataSize() const override;
     void GetText(std::u16string& text, bool displayText) const override;
     void SetAsFloat(double value) override;
+    void SetAsSingle(float value) override { SetAsFloat(value); }
     void SetAsInteger(int32_t value) override;
     void SetAsLargeInt(int64_t value) override;
+    void SetAsLongWord(uint32_t value) override { SetAsLargeInt(value); }
     void SetAsString(const std::u16string& value) override;
     void SetVarValue(const core::Variant& value) override;
 
@@ -97,6 +105,7 @@ protected:
 
     int64_t FMinRange;
     int64_t FMaxRange;
+    TFieldType FStorageType; // the integer type the values are stored as
     int32_t FMinValue = 0;
     int32_t FMaxValue = 0;
 };
@@ -105,28 +114,24 @@ class TSmallintField : public TIntegerField {
     DECLARE_CLASS(TSmallintField, TIntegerField)
 public:
     explicit TSmallintField(components::TComponent* owner);
-    int GetDataSize() const override { return 2; }
 };
 
 class TShortintField : public TIntegerField {
     DECLARE_CLASS(TShortintField, TIntegerField)
 public:
     explicit TShortintField(components::TComponent* owner);
-    int GetDataSize() const override { return 1; }
 };
 
 class TByteField : public TIntegerField {
     DECLARE_CLASS(TByteField, TIntegerField)
 public:
     explicit TByteField(components::TComponent* owner);
-    int GetDataSize() const override { return 1; }
 };
 
 class TWordField : public TIntegerField {
     DECLARE_CLASS(TWordField, TIntegerField)
 public:
     explicit TWordField(components::TComponent* owner);
-    int GetDataSize() const override { return 2; }
 };
 
 class TAutoIncField : public TIntegerField {
@@ -147,26 +152,38 @@ public:
     void SetMaxValue(double value) { FMaxValue = value; }
     int Precision() const { return FPrecision; }
     void SetPrecision(int value);
+    // Money: shown with the currency symbol and two decimals when no format is set.
+    bool Currency() const { return FCurrency; }
+    void SetCurrency(bool value);
 
     double GetAsFloat() const override;
     int32_t GetAsInteger() const override;
     int64_t GetAsLargeInt() const override;
     std::u16string GetAsString() const override;
     core::Variant GetAsVariant() const override;
+    float GetAsSingle() const override { return static_cast<float>(GetAsFloat()); }
     int GetDataSize() const override { return 8; }
     void GetText(std::u16string& text, bool displayText) const override;
     void SetAsFloat(double value) override;
+    void SetAsSingle(float value) override { SetAsFloat(value); }
     void SetAsInteger(int32_t value) override;
     void SetAsLargeInt(int64_t value) override;
     void SetAsString(const std::u16string& value) override;
     void SetVarValue(const core::Variant& value) override;
 
-private:
-    bool GetValue(double& value) const;
+protected:
+    TFloatField(components::TComponent* owner, TFieldType type, int precision);
+    bool GetValue(double& value) const { return ReadValue(value); }
+    // The stored value in the field's own width.
+    virtual bool ReadValue(double& value) const;
+    virtual void WriteValue(double value);
+    // Text of a stored value: `format` when set, else the general form.
+    virtual std::u16string FormatValue(double value, const std::u16string& format, bool displayText) const;
 
     double FMinValue = 0;
     double FMaxValue = 0;
     int FPrecision = 15;
+    bool FCurrency = false;
 };
 
 // The class that represents a field of `type`, or nullptr when the type has none here.

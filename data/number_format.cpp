@@ -12,6 +12,7 @@ namespace data {
 
 char16_t DecimalSeparator() { return u'.'; }
 char16_t ThousandSeparator() { return u','; }
+std::u16string CurrencyDisplayFormat() { return u"$#,##0.00;-$#,##0.00"; }
 
 bool ParseFloat(std::u16string_view text, double& value)
 {

@@ -8,6 +8,8 @@ namespace data {
 
 char16_t DecimalSeparator();
 char16_t ThousandSeparator();
+// Money as shown when a currency field has no display format.
+std::u16string CurrencyDisplayFormat();
 // Leading and trailing blanks allowed; anything else must be a number.
 bool ParseFloat(std::u16string_view text, double& value);
 // Shortest general form with at most `precision` significant digits.

@@ -3,6 +3,13 @@
 #include "components/classes.h"
 #include "data/client_dataset.h"
 #include "data/data_source.h"
+#include "data/field_bcd.h"
+#include "data/field_binary.h"
+#include "data/field_blob.h"
+#include "data/field_boolean.h"
+#include "data/field_datetime.h"
+#include "data/field_numbers.h"
+#include "data/field_text.h"
 #include "data/field_types.h"
 
 namespace data {
@@ -13,7 +20,18 @@ void RegisterDataClasses()
                                  &TStringField::StaticClass(), &TIntegerField::StaticClass(),
                                  &TSmallintField::StaticClass(), &TShortintField::StaticClass(),
                                  &TByteField::StaticClass(), &TWordField::StaticClass(),
-                                 &TAutoIncField::StaticClass(), &TFloatField::StaticClass()});
+                                 &TAutoIncField::StaticClass(), &TFloatField::StaticClass(),
+                                 &TBooleanField::StaticClass(), &TCurrencyField::StaticClass(),
+                                 &TBCDField::StaticClass(), &TFMTBCDField::StaticClass(),
+                                 &TDateField::StaticClass(), &TTimeField::StaticClass(),
+                                 &TDateTimeField::StaticClass(), &TSQLTimeStampField::StaticClass(),
+                                 &TSQLTimeStampOffsetField::StaticClass(), &TBytesField::StaticClass(),
+                                 &TVarBytesField::StaticClass(), &TBlobField::StaticClass(),
+                                 &TMemoField::StaticClass(), &TWideMemoField::StaticClass(),
+                                 &TGraphicField::StaticClass(), &TWideStringField::StaticClass(),
+                                 &TGuidField::StaticClass(), &TLargeintField::StaticClass(),
+                                 &TLongWordField::StaticClass(), &TSingleField::StaticClass(),
+                                 &TExtendedField::StaticClass()});
 }
 
 } // namespace data
