@@ -356,6 +356,16 @@ void TCustomClientDataSet::InternalOpen()
         FCanModify = false;
     }
     InitBufferPointers(false);
+    try {
+        OpenExtras();
+    } catch (...) {
+        // a stored index or filter that cannot be applied: nothing stays half open
+        CloseExtras();
+        BindFields(false);
+        DestroyFields();
+        FDSCursor = {};
+        throw;
+    }
 }
 
 // ------------------------------------------------------------------ closing
@@ -395,6 +405,7 @@ void TCustomClientDataSet::CloseCursor()
 
 void TCustomClientDataSet::InternalClose()
 {
+    CloseExtras();
     BindFields(false);
     DestroyFields();
     FDSCursor = {};

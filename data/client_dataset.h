@@ -13,6 +13,7 @@
 #include "components/collection.h"
 #include "core/stream.h"
 #include "data/dataset.h"
+#include "data/filter/filter_options.h"
 #include "data/persist_data_packet.h"
 #include "engine/dsintf.h"
 
@@ -30,6 +31,20 @@ private:
 };
 
 enum class TDataPacketFormat : uint8_t { dfBinary, dfXML, dfXMLUTF8 };
+using TUpdateStatusSet = components::TSet<TUpdateStatus>;
+enum class TLocateOption : uint8_t { loCaseInsensitive, loPartialKey };
+using TLocateOptions = components::TSet<TLocateOption>;
+enum class TIndexOption : uint8_t { ixPrimary, ixUnique, ixDescending, ixCaseInsensitive };
+using TIndexOptions = components::TSet<TIndexOption>;
+
+// An index definition of a client dataset (created in the table on first use).
+struct TClientIndexDef {
+    std::u16string Name;
+    std::u16string Fields;         // ";"-separated key fields
+    TIndexOptions Options;
+    std::u16string DescFields;     // key fields sorted descending
+    std::u16string CaseInsFields;  // key fields compared without regard to case
+};
 enum class TDataSetOption : uint8_t { doDisableInserts, doDisableDeletes, doDisableEdits, doNoResetCall };
 using TDataSetOptions = components::TSet<TDataSetOption>;
 
@@ -86,6 +101,62 @@ public:
     components::TCollection* Aggregates() const { return FAggregates.get(); }
     components::TCollection* Params() const { return FParams.get(); }
     TDataSetOptions DSOptions() const { return FDSOptions; }
+
+    // --- change log (client_dataset_changelog.cpp) ---
+    int64_t ChangeCount() const;
+    bool UpdatesPending() const;
+    bool LogChanges();
+    void SetLogChanges(bool value);
+    int64_t SavePoint();
+    void SetSavePoint(int64_t value);
+    bool UndoLastChange(bool followChange);
+    void RevertRecord();
+    void CancelUpdates() { SetSavePoint(0); }
+    void MergeChangeLog();
+    TUpdateStatusSet StatusFilter() const { return FStatusFilter; }
+    void SetStatusFilter(TUpdateStatusSet value);
+
+    // --- indexes (client_dataset_index.cpp) ---
+    const std::u16string& IndexName() const;
+    void SetIndexName(const std::u16string& value);
+    const std::u16string& IndexFieldNames() const;
+    void SetIndexFieldNames(const std::u16string& value);
+    const std::vector<TClientIndexDef>& IndexDefs() const { return FIndexDefs; }
+    void AddIndex(const std::u16string& name, const std::u16string& fields, TIndexOptions options = {},
+                  const std::u16string& descFields = {}, const std::u16string& caseInsFields = {});
+    void DeleteIndex(const std::u16string& name);
+    int IndexFieldCount() const { return static_cast<int>(FIndexFieldNos.size()); }
+    TField* IndexFields(int index) const;
+    bool GetIsIndexField(TField* field) const override;
+
+    // --- filters and finding (client_dataset_filter.cpp) ---
+    TFilterOptions FilterOptions() const { return FFilterOptions; }
+    void SetFilterOptions(TFilterOptions value);
+    // Assigns OnFilterRecord; while filtered the engine filter follows it.
+    void SetOnFilterRecord(TFilterRecordEvent handler);
+    void SetFiltered(bool value) override;
+    void SetFilterText(const std::u16string& value) override;
+    bool FindFirst() { return FindRecord(true, true); }
+    bool FindLast() { return FindRecord(true, false); }
+    bool FindNext() { return FindRecord(false, true); }
+    bool FindPrior() { return FindRecord(false, false); }
+    bool FindRecord(bool restart, bool goForward) override;
+
+    // --- search by values (client_dataset_search.cpp) ---
+    bool Locate(const std::u16string& keyFields, const core::Variant& keyValues, int options) override;
+    bool Locate(const std::u16string& keyFields, const core::Variant& keyValues, TLocateOptions options)
+    {
+        return Locate(keyFields, keyValues, static_cast<int>(options.Bits()));
+    }
+    core::Variant Lookup(const std::u16string& keyFields, const core::Variant& keyValues,
+                         const std::u16string& resultFields) override;
+    // On the current index: exact and nearest key, and key ranges.
+    bool FindKey(const std::vector<core::Variant>& values);
+    void FindNearest(const std::vector<core::Variant>& values, bool exclusive = false);
+    void SetRange(const std::vector<core::Variant>& startValues, const std::vector<core::Variant>& endValues,
+                  bool startExclusive = false, bool endExclusive = false);
+    void CancelRange();
+    bool Ranged() const { return FRanged; }
 
     // --- engine access (for the search and change-log features) ---
     engine::IDSBase* DSBase() const { return FDSBase.get(); }
@@ -159,6 +230,23 @@ private:
     void InitBufferPointers(bool readCursorProps);
     void ReadDSOptions();
     TRecordBuffer GetActiveRecBuf() const;
+    // Opening and closing of the index, filter and range state.
+    void OpenExtras();
+    void CloseExtras();
+    void ApplyIndex(const std::u16string& value, bool fieldList);
+    void SortOnFieldList(const std::u16string& list);
+    void SwitchToIndex(const std::u16string& name);
+    void ReadIndexInfo();
+    void AddExprFilter(const std::u16string& text, TFilterOptions options);
+    void AddFuncFilter();
+    void DropFilter(engine::hDSFilter& handle);
+    void ActivateFilters();
+    void DeactivateFilters();
+    void DropFindCursor() { FFindCursor = {}; }
+    std::vector<uint8_t> ParseFilterText(const std::u16string& text, TFilterOptions options) const;
+    static engine::DSBool FilterCallback(engine::DSClientData client, const std::uint8_t* record);
+    std::vector<uint8_t> MakeKey(const std::vector<core::Variant>& values);
+    bool LocateRecord(const std::u16string& keyFields, const core::Variant& keyValues, TLocateOptions options);
     TRecInfo& RecInfo(TRecordBuffer buffer) const { return *reinterpret_cast<TRecInfo*>(buffer + FRecInfoOfs); }
     std::vector<uint8_t> SaveDataPacket(TDataPacketFormat format);
     // The engine's message for `status`, decoded and trimmed.
@@ -186,6 +274,20 @@ private:
     bool FProviderEOF = true;
     bool FFetchOnDemand = true;
     bool FSavePacketOnClose = false;
+    // index, filter, search and range state
+    std::u16string FIndexName;
+    bool FFieldsIndex = false;
+    std::vector<int> FIndexFieldNos;
+    std::vector<TClientIndexDef> FIndexDefs;
+    TFilterOptions FFilterOptions;
+    engine::hDSFilter FExprFilter = 0;
+    engine::hDSFilter FFuncFilter = 0;
+    const std::uint8_t* FFilterBuffer = nullptr;
+    std::vector<uint8_t> FKeyBuffer;
+    engine::DSRef<engine::IDSCursor> FFindCursor;
+    TUpdateStatusSet FStatusFilter;
+    bool FRanged = false;
+    std::vector<uint8_t> FCurRangeStart, FCurRangeEnd;
 };
 
 class TClientDataSet : public TCustomClientDataSet {

@@ -258,6 +258,10 @@ TRecordBuffer TCustomClientDataSet::GetActiveRecBuf() const
     case TDataSetState::dsInsert: return ActiveBuffer();
     case TDataSetState::dsCalcFields:
     case TDataSetState::dsInternalCalc: return CalcBuffer();
+    // the engine's record under test; fields only read it
+    case TDataSetState::dsFilter: return const_cast<TRecordBuffer>(FFilterBuffer);
+    case TDataSetState::dsSetKey:
+        return FKeyBuffer.empty() ? nullptr : const_cast<TRecordBuffer>(FKeyBuffer.data());
     default: return nullptr;
     }
 }
@@ -312,6 +316,11 @@ void TCustomClientDataSet::SetFieldData(TField* field, const void* buffer, bool)
         if (field->FieldNo() < 1)
             DatabaseErrorFmt(nullptr, "Field '{}' not found", core::ToUtf8(field->DisplayName()));
         const auto fieldNo = static_cast<std::uint32_t>(field->FieldNo());
+        if (st == TDataSetState::dsSetKey && !GetIsIndexField(field))
+            DatabaseErrorFmt(this, "Field '{}' is not indexed and cannot be modified",
+                             core::ToUtf8(field->DisplayName()));
+        if (st == TDataSetState::dsFilter)
+            DatabaseError(data::msg::NotEditing, this);
         if (st != TDataSetState::dsSetKey && st != TDataSetState::dsFilter) {
             if (field->ReadOnly())
                 DatabaseErrorFmt(nullptr, "Field '{}' cannot be modified", core::ToUtf8(field->DisplayName()));

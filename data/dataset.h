@@ -267,6 +267,7 @@ public:
 
 protected:
     void SetBookmarkSize(int value) { FBookmarkSize = value; }
+    void SetFound(bool value) { FFound = value; }
     void SetUniDirectional(bool value) { FIsUniDirectional = value; }
     bool BookmarkAvailable() const;
     void CheckOperation(void (TDataSet::*operation)(), const TDataSetErrorEvent& errorEvent);

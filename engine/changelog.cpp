@@ -368,6 +368,24 @@ bool DSBASE::RecordsEqual(std::uint32_t a, std::uint32_t b) const {
   return true;
 }
 
+std::vector<std::uint32_t> DSBASE::ChangeViewSlots() const {
+  const std::uint32_t view = static_cast<std::uint32_t>(changeIndexView_);
+  auto shown = [&](std::uint32_t kind) { return view == 0 || (view & kind) != 0; };
+  std::vector<std::uint32_t> out;
+  for (const NetChange& n : NetChanges()) {
+    if (!shown(n.kind)) continue;
+    if (n.kind == kLogInserted) {
+      out.push_back(n.last);
+    } else if (n.kind == kLogDeleted) {
+      out.push_back(n.first);
+    } else if (n.kind == kLogModified) {
+      out.push_back(n.first);
+      if (n.last != n.first) out.push_back(n.last);
+    }
+  }
+  return out;
+}
+
 // Net changes in log order: one per record; a modification chain whose
 // last version equals its first is left out.
 std::vector<DSBASE::NetChange> DSBASE::NetChanges() const {

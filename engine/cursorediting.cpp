@@ -35,6 +35,7 @@ EngineResult DSCursor::EditAllowed() const {
 // order (or outside the range) the cursor is left on a crack: 8709 after an
 // insert, 8708 (the follower occupies the position) otherwise.
 void DSCursor::LandOn(std::uint32_t slot, bool missingIsCrack) {
+  RefreshFilter();
   ComputeRange();
   seenMod_ = order_->modCount();
   const std::uint32_t p = slot ? order_->PositionOf(slot) : 0;

@@ -162,17 +162,7 @@ EngineResult DSCursor::InitRecord(std::uint8_t* recBuf) noexcept {
 
 // Filters, aggregates and server round trips are not part of this engine
 // build; these slots report so instead of pretending success.
-EngineResult DSCursor::AddFilter(const void*, std::uint32_t, hDSFilter* filter) noexcept {
-  if (filter) *filter = 0;
-  return DBERR_NOTSUPPORTED;
-}
-EngineResult DSCursor::DropFilter(hDSFilter) noexcept { return DBERR_NOTSUPPORTED; }
-EngineResult DSCursor::AddFilterCallBack(DSClientData, pfDSFilter, hDSFilter* filter) noexcept {
-  if (filter) *filter = 0;
-  return DBERR_NOTSUPPORTED;
-}
 EngineResult DSCursor::VerifyField(std::uint32_t, const void*) noexcept { return DBERR_NOTSUPPORTED; }
-EngineResult DSCursor::LocateWithFilter(const void*, std::uint32_t) noexcept { return DBERR_NOTSUPPORTED; }
 EngineResult DSCursor::AddAggregate(std::uint32_t, std::uint32_t, const void*, hDSAggregate* aggregate) noexcept {
   if (aggregate) *aggregate = 0;
   return DBERR_NOTSUPPORTED;

@@ -3,6 +3,7 @@
 #include "engine/dscursor.h"
 
 #include <cstring>
+#include <strings.h>
 #include <new>
 
 #include "engine/fieldcompare.h"
@@ -26,15 +27,19 @@ DSCursor::~DSCursor() {
   if (table_) {
     std::lock_guard lock(table_->mutex());
     table_->SetNotify(this, 0, nullptr);
+    if (base_) --base_->users;
     if (order_) --order_->users;
     order_.reset();
+    base_.reset();
+    table_->DropUnusedTemporaries();
   }
 }
 
 void DSCursor::SetOrder(std::shared_ptr<DSIndex> ix) {
-  if (order_) --order_->users;
+  ++ix->users;
+  const bool dropOld = order_ && --order_->users <= 0 && order_->temporary();
   order_ = std::move(ix);
-  ++order_->users;
+  if (dropOld) table_->DropUnusedTemporaries();
 }
 
 EngineResult DSCursor::InitCursor(IDSBase* table) noexcept {
@@ -79,6 +84,21 @@ EngineResult DSCursor::CloneCursor(IDSCursor* other) noexcept {
   } catch (...) {
     return DBERR_NOMEMORY;
   }
+  if (base_) --base_->users;
+  base_ = o->base_;
+  if (base_) ++base_->users;
+  try {
+    filters_ = o->filters_;
+  } catch (...) {
+    return DBERR_NOMEMORY;
+  }
+  nextFilter_ = o->nextFilter_;
+  baseSeen_ = o->baseSeen_;
+  stampSeen_ = o->stampSeen_;
+  slotsSeen_ = o->slotsSeen_;
+  changeOrder_ = o->changeOrder_;
+  viewSeen_ = o->viewSeen_;
+  access_ = o->access_;
   SetOrder(o->order_);
   master_ = o->master_;
   masterField_ = o->masterField_;
@@ -154,6 +174,8 @@ void DSCursor::Sync() {
   if (linked_ && master_) {
     // a detail follows its master's current record lazily
   }
+  RefreshChangeOrder();
+  RefreshFilter();
   if (order_->modCount() == seenMod_) return;
   ComputeRange();
   if (state_ == DBERR_BOF) {
@@ -527,12 +549,52 @@ void DSCursor::KeepRecordAfterOrderChange(std::uint32_t slot) {
   Remember();
 }
 
+// While the order of a filtered cursor changes, the cursor stands in its
+// base order; afterwards the filters are applied to the order then current
+// and the cursor stays on its record.
+class DSCursor::BaseOrderScope {
+ public:
+  explicit BaseOrderScope(DSCursor& c) : c_(c), active_(c.Filtering()) {
+    if (!active_) return;
+    c_.Sync();
+    const std::uint32_t slot =
+        c_.state_ == DBERR_NONE ? c_.order_->SlotAt(static_cast<std::uint32_t>(c_.pos_)) : 0;
+    c_.RestoreBaseOrder();
+    c_.PlaceOn(slot);
+  }
+  ~BaseOrderScope() {
+    if (!active_) return;
+    const std::uint32_t slot =
+        c_.state_ == DBERR_NONE ? c_.order_->SlotAt(static_cast<std::uint32_t>(c_.pos_)) : 0;
+    c_.base_ = c_.order_;
+    ++c_.base_->users;
+    if (c_.BuildFilteredOrder() != DBERR_NONE) {
+      c_.filters_.clear();  // out of memory: the cursor shows every record
+      c_.RestoreBaseOrder();
+    }
+    c_.PlaceOn(slot);
+  }
+  BaseOrderScope(const BaseOrderScope&) = delete;
+  BaseOrderScope& operator=(const BaseOrderScope&) = delete;
+
+ private:
+  DSCursor& c_;
+  bool active_;
+};
+
 EngineResult DSCursor::UseIndexOrder(const char* name) noexcept {
   CURSOR_LOCK();
+  BaseOrderScope scope(*this);
   Sync();
+  const std::uint32_t slot = state_ == DBERR_NONE ? order_->SlotAt(static_cast<std::uint32_t>(pos_)) : 0;
+  if (name && strcasecmp(name, "CHANGEINDEX") == 0) {
+    if (EngineResult r = BuildChangeOrder()) return r;
+    KeepRecordAfterOrderChange(slot);
+    return DBERR_NONE;
+  }
   auto ix = table_->FindIndex(name && name[0] ? name : "DEFAULT_ORDER");
   if (!ix) return DBERR_NOSUCHINDEX;
-  const std::uint32_t slot = state_ == DBERR_NONE ? order_->SlotAt(static_cast<std::uint32_t>(pos_)) : 0;
+  changeOrder_ = false;
   if (ix != order_) SetOrder(ix);
   KeepRecordAfterOrderChange(slot);
   return DBERR_NONE;
@@ -553,6 +615,7 @@ EngineResult DSCursor::SortOnFields(std::uint32_t n, const std::uint32_t* fieldN
   d.iFields = static_cast<std::int32_t>(n);
   if (EngineResult r = DSIndex::Check(table_->data(), d)) return r;
   CopyName(d.szName, DSNAMELEN, table_->data().fields[fieldNos[0] - 1].szName);
+  BaseOrderScope scope(*this);
   Sync();
   const std::uint32_t slot = state_ == DBERR_NONE ? order_->SlotAt(static_cast<std::uint32_t>(pos_)) : 0;
   DSIDXDesc cur = order_->desc();
@@ -582,6 +645,7 @@ EngineResult DSCursor::SortOnFields(std::uint32_t n, const std::uint32_t* fieldN
     }
   }
   if (ix != order_) SetOrder(ix);
+  changeOrder_ = false;
   KeepRecordAfterOrderChange(slot);
   return DBERR_NONE;
 }

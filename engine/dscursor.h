@@ -11,6 +11,11 @@
 
 namespace engine {
 
+namespace expr {
+class ExprProgram;
+}
+class StoredRecordAccess;
+
 class DSCursor final : public RefCounted<IDSCursor> {
  public:
   DSCursor() = default;
@@ -107,6 +112,27 @@ class DSCursor final : public RefCounted<IDSCursor> {
   bool ValidBookmark(const DSBOOKMRK& b) const;
   const std::uint8_t* CurrentRec();
   const DSFLDDesc* Field(std::uint32_t fieldNo) const;
+  // Filters (cursorfilter.cpp). With filters the cursor moves over a
+  // filtered order holding the records of base_ that pass every filter, in
+  // base_'s order; it is rebuilt when the table or base_ changed since.
+  struct FilterEntry {
+    hDSFilter handle = 0;
+    std::shared_ptr<expr::ExprProgram> program;  // expression filter
+    DSClientData client = 0;                     // function filter
+    pfDSFilter fn = nullptr;
+  };
+  class BaseOrderScope;
+  bool Filtering() const { return static_cast<bool>(base_); }
+  EngineResult CompileBlob(const void* expr, std::uint32_t size, std::shared_ptr<expr::ExprProgram>& out);
+  bool Passes(std::uint32_t slot);
+  EngineResult BuildFilteredOrder();
+  void RefreshFilter();
+  EngineResult AddFilterEntry(FilterEntry entry, hDSFilter* filter);
+  void RestoreBaseOrder();
+  void PlaceOn(std::uint32_t slot);
+  // The change-log order: rebuilt from the log like a filtered order.
+  EngineResult BuildChangeOrder();
+  void RefreshChangeOrder();
   // Editing helpers (cursorediting.cpp).
   EngineResult EditAllowed() const;
   void LandOn(std::uint32_t slot, bool missingIsCrack);
@@ -129,6 +155,17 @@ class DSCursor final : public RefCounted<IDSCursor> {
   std::uint32_t link_ = 0;         // master link number applied
   bool detailsNotFetched_ = false;
   std::uint32_t masterCounterSeen_ = 0xFFFFFFFFu;
+  std::vector<FilterEntry> filters_;
+  hDSFilter nextFilter_ = 1;
+  std::shared_ptr<DSIndex> base_;  // order the filtered order is made from
+  std::uint32_t baseSeen_ = 0;
+  std::uint64_t stampSeen_ = 0;
+  std::uint32_t slotsSeen_ = 0;
+  bool refiltering_ = false;
+  bool changeOrder_ = false;  // order_ is the change-log order
+  std::int32_t viewSeen_ = 0;
+  std::shared_ptr<expr::ExprProgram> locate_;
+  std::shared_ptr<StoredRecordAccess> access_;
   DSClientData notifyClient_ = 0;
   pfCHANGECallBack notify_ = nullptr;
 };

@@ -45,6 +45,11 @@ class DSIndex {
 
   EngineResult Insert(std::uint32_t slot);
   EngineResult InsertAt(std::uint32_t pos, std::uint32_t slot);  // orders without keys
+  // Appends whatever the key (orders listed in an order of their own).
+  void Append(std::uint32_t slot) {
+    list_.insert(list_.size() + 1, slot);
+    ++modCount_;
+  }
   EngineResult Remove(std::uint32_t slot);
   EngineResult Replace(std::uint32_t oldSlot, std::uint32_t newSlot);
 

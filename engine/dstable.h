@@ -81,8 +81,17 @@ class DSBASE final : public RefCounted<IDSBase> {
   std::shared_ptr<DSIndex> DefaultOrder() const;
   std::shared_ptr<DSIndex> FindIndex(const char* name) const;  // listed, non-temporary
   std::shared_ptr<DSIndex> FindIndexByDesc(const DSIDXDesc& d) const;
+  // A temporary order built from the given slots. A maintained one joins the
+  // table's list, so edits keep it in order, until no cursor uses it any more
+  // (DropUnusedTemporaries); an unmaintained one is rebuilt by its cursor.
   std::shared_ptr<DSIndex> NewTemporaryIndex(const DSIDXDesc& d, const std::vector<std::uint32_t>& from,
-                                             EngineResult* result);
+                                             EngineResult* result, bool maintained = true,
+                                             IndexKind kind = IndexKind::Ordinary);
+  // Slots of the change-log order "CHANGEINDEX" under the view flags
+  // (dspropCHANGEINDEX_VIEW), in log order.
+  std::vector<std::uint32_t> ChangeViewSlots() const;
+  std::int32_t changeIndexView() const { return changeIndexView_; }
+  void DropUnusedTemporaries();
   DSBASE* Nested(std::uint32_t fieldIdx) const;
   // Slots of a nested table that belong to a master link number.
   const std::vector<std::uint32_t>& SlotsOfLink(std::uint32_t link) const;
@@ -94,6 +103,9 @@ class DSBASE final : public RefCounted<IDSBase> {
   // unregister cursors.
   void SetNotify(const void* cursor, DSClientData client, pfCHANGECallBack cb);
   void NotifyChange();
+  // Counts record changes (every NotifyChange), so that derived views such as
+  // filtered orders notice edits that leave an order's positions as they were.
+  std::uint64_t changeStamp() const { return changeStamp_; }
   std::size_t MemoryBytes() const;
 
   // --- editing and the change log (changelog.cpp) ---
@@ -187,6 +199,7 @@ class DSBASE final : public RefCounted<IDSBase> {
     pfCHANGECallBack cb;
   };
   std::vector<Notify> notify_;
+  std::uint64_t changeStamp_ = 0;
   DSClientData calcClient_ = 0;
   pfDSCalcField calc_ = nullptr;
 };

@@ -208,9 +208,9 @@ TEST(Props, TableProperties) {
   ASSERT_EQ(c->GetCursorProps(&p), DBERR_NONE);
   EXPECT_EQ(+p.iBookMarkSize, 20);
   EXPECT_EQ(c->UndoLastChange(0), DBERR_NOTHINGTOUNDO);
-  // slots of filters and aggregates say so instead of succeeding
+  // a function filter without a function is refused, its handle cleared
   hDSFilter h = 5;
-  EXPECT_EQ(c->AddFilterCallBack(0, nullptr, &h), DBERR_NOTSUPPORTED);
+  EXPECT_EQ(c->AddFilterCallBack(0, nullptr, &h), DBERR_INVALIDPARAM);
   EXPECT_EQ(h, 0u);
   IDSBase* back = nullptr;
   ASSERT_EQ(c->GetProp(curpropDSBASE, &back), DBERR_NONE);
