@@ -6,6 +6,7 @@
 #include "engine/fieldlayout.h"
 #include "engine/packetformat.h"
 #include "engine/packetreader.h"
+#include "engine/xmlpacket.h"
 
 namespace engine {
 
@@ -357,7 +358,12 @@ EngineResult DSBASE::AppendData(const std::uint8_t* packet, std::size_t size, DS
     return DBERR_NONE;
   }
   DSEXTRACT x;
-  if (EngineResult r = x.Open(packet, size)) return r;
+  if (x.Open(packet, size) != DBERR_NONE) {
+    // not a binary packet: the XML reader decides
+    DSPacket bin;
+    if (EngineResult rx = XmlToPacket(packet, size, codePage_, &bin)) return rx;
+    return AppendData(bin.data(), bin.size(), last);
+  }
   const bool fresh = !HasFields();
   try {
     if (fresh) {

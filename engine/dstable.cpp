@@ -65,6 +65,11 @@ std::shared_ptr<DSIndex> DSBASE::FindIndex(const char* name) const {
   return nullptr;
 }
 
+void DSBASE::DropUnusedTemporaries() {
+  for (std::size_t i = indexes_.size(); i-- > 1;)
+    if (indexes_[i]->temporary() && indexes_[i]->users <= 0) indexes_.erase(indexes_.begin() + static_cast<std::ptrdiff_t>(i));
+}
+
 std::shared_ptr<DSIndex> DSBASE::FindIndexByDesc(const DSIDXDesc& d) const {
   for (const auto& ix : indexes_)
     if (!ix->temporary() && ix->kind() == IndexKind::Ordinary && ix->keyFields() > 0 &&
@@ -74,11 +79,12 @@ std::shared_ptr<DSIndex> DSBASE::FindIndexByDesc(const DSIDXDesc& d) const {
 }
 
 std::shared_ptr<DSIndex> DSBASE::NewTemporaryIndex(const DSIDXDesc& d, const std::vector<std::uint32_t>& from,
-                                                   EngineResult* result) {
+                                                   EngineResult* result, bool maintained, IndexKind kind) {
   try {
-    auto ix = std::make_shared<DSIndex>(&d_, d, IndexKind::Ordinary, true, NextIndexId());
+    auto ix = std::make_shared<DSIndex>(&d_, d, kind, true, NextIndexId());
     *result = ix->RebuildFrom(d, from);
     if (*result) return nullptr;
+    if (maintained) indexes_.push_back(ix);
     return ix;
   } catch (...) {
     *result = DBERR_NOMEMORY;
@@ -545,6 +551,7 @@ void DSBASE::SetNotify(const void* cursor, DSClientData client, pfCHANGECallBack
 
 void DSBASE::NotifyChange() {
   std::lock_guard lock(mu_);
+  ++changeStamp_;
   const std::vector<Notify> list = notify_;
   for (const auto& n : list) {
     // skip cursors unregistered by an earlier callback

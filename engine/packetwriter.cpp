@@ -4,7 +4,9 @@
 #include <cstring>
 #include <new>
 
+#include "engine/collation.h"
 #include "engine/packetformat.h"
+#include "engine/xmlpacket.h"
 
 namespace engine {
 
@@ -312,6 +314,7 @@ EngineResult DSDATAPACKET::GetDataPacket(DSPacket* packet) noexcept {
       Wr16(h + 22, static_cast<std::uint32_t>(metaEnd_));
     }
     Wr32(h + 18, flags);
+    if (xmlMode_ != xmlOFF) return PacketToXml(buf_.data(), buf_.size(), xmlMode_, kDefaultCodePage, packet);
     *packet = buf_;
   } catch (...) {
     return DBERR_NOMEMORY;
@@ -355,7 +358,7 @@ EngineResult DSDATAPACKET::GetErrorString(EngineResult code, char* buffer) noexc
 }
 
 EngineResult DSDATAPACKET::SetXMLMode(std::int32_t mode) noexcept {
-  if (mode != xmlOFF) return DBERR_NOTSUPPORTED;
+  if (!XmlModeSupported(mode)) return DBERR_NOTSUPPORTED;
   xmlMode_ = mode;
   return DBERR_NONE;
 }

@@ -6,6 +6,7 @@
 #include "engine/fieldcompare.h"
 #include "engine/packetformat.h"
 #include "engine/packetwriter.h"
+#include "engine/xmlpacket.h"
 
 namespace engine {
 
@@ -320,6 +321,7 @@ EngineResult DSBASE::StreamDS(DSPacket* packet) noexcept {
   if (!packet) return DBERR_INVALIDPARAM;
   const auto cols = TableStreamer::Columns(*this);
   if (cols.empty()) return DBERR_NA;
+  if (!XmlModeSupported(xmlStreamMode_)) return DBERR_NOTSUPPORTED;
   try {
     DSDATAPACKET* w = new DSDATAPACKET();
     DSRef<IDSWriter> wref(w, true);
@@ -345,6 +347,11 @@ EngineResult DSBASE::StreamDS(DSPacket* packet) noexcept {
       for (auto slot : slots) s.Row(*this, cols, slot, zeroStatus);
     }
     Wr32(out.data() + 14, static_cast<std::uint32_t>(slots.size()));
+    if (xmlStreamMode_ != xmlOFF) {  // the same packet in its XML form
+      DSPacket bin;
+      bin.swap(out);
+      if (EngineResult r = PacketToXml(bin.data(), bin.size(), xmlStreamMode_, codePage_, &out)) return r;
+    }
   } catch (...) {
     return DBERR_NOMEMORY;
   }
