@@ -411,7 +411,8 @@ void TCustomGrid::ScrollBarsChanged()
             const bool horz = ScrollBars() == ssHorizontal || ScrollBars() == ssBoth;
             const bool vert = ScrollBars() == ssVertical || ScrollBars() == ssBoth;
             ApplyScrollBar(SB_HORZ, horz ? ScrollRange(sbHorizontal) : 0, ScrollPos(sbHorizontal));
-            ApplyScrollBar(SB_VERT, vert ? ScrollRange(sbVertical) : 0, ScrollPos(sbVertical));
+            if (!OwnsVertScrollBar())
+                ApplyScrollBar(SB_VERT, vert ? ScrollRange(sbVertical) : 0, ScrollPos(sbVertical));
         } catch (...) {
             FSettingBars = false;
             throw;

@@ -76,6 +76,9 @@ protected:
     virtual std::u16string GetEditText(int32_t, int32_t) { return {}; }
     virtual void SetEditText(int32_t, int32_t, const std::u16string&) {}
     virtual TEditStyle GetEditStyle(int32_t, int32_t) { return esSimple; }
+    // A descendant that runs the vertical scroll bar itself (the data grid
+    // maps it to records) answers true; the generic bar handling leaves it alone.
+    virtual bool OwnsVertScrollBar() const { return false; }
 
     // Control framework input.
     void KeyDown(uint16_t& key, controls::TShiftState shift) override;

@@ -5,6 +5,7 @@
 #include "app/application.h"
 #include "components/classes.h"
 #include "data/register_data_classes.h"
+#include "grids/db_grid.h"
 #include "pickers/date_picker.h"
 #include "form_resources.h"
 #include "platform/resources.h"
@@ -29,6 +30,7 @@ void RegisterProgram()
     for (const formres::Resource& r : formres::All())
         platform::RegisterResource(platform::RT_RCDATA, core::FromAscii(r.Name), std::span(r.Data, r.Size));
     data::RegisterDataClasses();
+    grids::RegisterGridClasses();
     pickers::RegisterPickerClasses();
     components::RegisterClass(TForm1::StaticClass());
 }
