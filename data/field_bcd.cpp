@@ -183,8 +183,10 @@ void TBCDField::SetDecimalText(const std::string& text, const std::u16string& sh
     if (r == engine::DBERR_OUTOFRANGE) {
         const std::string digits = std::string(static_cast<size_t>(precision - scale), '9');
         std::string max = digits.empty() ? "0" : digits;
-        if (scale > 0)
-            max += "." + std::string(static_cast<size_t>(scale), '9');
+        if (scale > 0) {
+            max.push_back('.');
+            max.append(static_cast<size_t>(scale), '9');
+        }
         DecimalRangeError(shown, DisplayName(), "-" + max, max);
     }
     if (r != engine::DBERR_NONE)
