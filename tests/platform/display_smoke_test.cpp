@@ -12,7 +12,7 @@
 #include "platform/headless.h"
 #include "platform/window.h"
 #include "scene.h"
-#include "x11_grab.h"
+#include "support/x11_window.h"
 
 namespace platform::test {
 namespace {
@@ -31,21 +31,6 @@ LRESULT SceneProc(HWND h, UINT m, WPARAM w, LPARAM l)
     if (m == WM_DESTROY)
         PostQuitMessage(0);
     return DefWindowProc(h, m, w, l);
-}
-
-Bitmap GrabFromX(unsigned long window)
-{
-    std::vector<uint32_t> px;
-    if (!GrabX11Window(window, W, H, px))
-        return Bitmap();
-    Bitmap out(W, H);
-    DeviceContext dc(out);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-            const uint32_t p = px[static_cast<size_t>(y * W + x)];
-            dc.SetPixel(x, y, ((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
-        }
-    return out;
 }
 
 std::string Shell(const std::string& cmd)
@@ -116,7 +101,7 @@ TEST(DisplaySmoke, RealWindowKeysPixelsAndClose)
     EXPECT_TRUE(has(WM_CHAR, u'B'));
     EXPECT_TRUE(has(WM_CHAR, u'\r'));
 
-    const Bitmap shot = GrabFromX(window);
+    const Bitmap shot = test_support::GrabX11Window(window, W, H);
     ASSERT_FALSE(shot.Empty());
     EXPECT_GT(shot.CountDifferences(Bitmap(W, H), 0), 1000u) << "blank window";
     const size_t diff = shot.CountDifferences(expected, 8);

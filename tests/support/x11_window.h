@@ -1,8 +1,14 @@
 #pragma once
-// Reads a window's pixels back from the X server (0x00RRGGBB per pixel).
-#include <cstdint>
-#include <vector>
+// Real windows on an X server (the virtual one the display tests run under):
+// reading a window's pixels back and closing it as a window manager would.
+// libX11 is loaded at run time, so the tests do not link it.
+#include "platform/bitmap.h"
 
-namespace platform::test {
-bool GrabX11Window(unsigned long window, int width, int height, std::vector<uint32_t>& pixels);
-}
+namespace test_support {
+
+// The window's top-left width × height pixels, or an empty bitmap.
+platform::Bitmap GrabX11Window(unsigned long window, int width, int height);
+// Sends the window manager's close request (WM_DELETE_WINDOW).
+bool CloseX11Window(unsigned long window);
+
+} // namespace test_support
