@@ -1,5 +1,7 @@
 #include "platform/headless.h"
 
+#include <algorithm>
+
 #include "core/exception.h"
 #include "platform/dc.h"
 #include "platform/services.h"
@@ -175,6 +177,29 @@ Bitmap Screenshot(HWND h)
 }
 
 void SaveScreenshot(HWND top, const std::string& path) { Screenshot(top).SavePng(path); }
+
+Bitmap ScreenAreaOf(HWND top)
+{
+    Bitmap area = detail::ComposeScreenshot(top);
+    if (area.Empty())
+        return area;
+    const TRect base = GetWindowRect(top);
+    const std::vector<HWND> windows = GetTopLevelWindows();
+    const auto self = std::find(windows.begin(), windows.end(), top);
+    DeviceContext dst(area);
+    // From the one just above `top` up to the top of the z-order.
+    for (auto it = std::make_reverse_iterator(self); it != windows.rend(); ++it) {
+        if (!IsWindowVisible(*it))
+            continue;
+        Bitmap over = detail::ComposeScreenshot(*it);
+        if (over.Empty())
+            continue;
+        const TRect r = GetWindowRect(*it);
+        DeviceContext src(over);
+        dst.BitBlt(r.Left - base.Left, r.Top - base.Top, r.Width(), r.Height(), src, 0, 0);
+    }
+    return area;
+}
 
 } // namespace headless
 } // namespace platform

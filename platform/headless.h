@@ -99,6 +99,10 @@ void ChangeDensity(int dpi);
 // child window, its rectangle within its top-level window.
 Bitmap Screenshot(HWND h);
 void SaveScreenshot(HWND top, const std::string& path);
+// What the user sees of a top-level window's rectangle: its pixels with every
+// visible top-level window above it in the z-order (pop-ups, drop-downs)
+// drawn over them.
+Bitmap ScreenAreaOf(HWND top);
 
 } // namespace headless
 } // namespace platform

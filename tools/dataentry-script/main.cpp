@@ -12,6 +12,7 @@
 #include "program/form1.h"
 #include "tools/dataentry-script/runner.h"
 #include "tools/dataentry-script/script.h"
+#include "tools/dataentry-script/state_keys.h"
 
 int main(int argc, char** argv)
 {
@@ -36,6 +37,7 @@ int main(int argc, char** argv)
 
     platform::headless::Session session;
     program::RegisterProgram();
+    runner::AddLayerStateKeys();
     runner::Runner run(steps);
     const int code = app::RunEntryPoint([&] { run.Run(); });
     // Whatever the program reported is also worth a line on stderr.

@@ -115,9 +115,16 @@ void Runner::Execute(const Step& s)
         hl::ChangeDensity(static_cast<int>(n[0]));
     } else if (s.Verb == "shot") {
         Pump();
-        hl::SaveScreenshot(program::Form1->Handle(), s.Text);
+        if (OnShot)
+            OnShot(s.Text, program::Form1->Handle());
+        else
+            hl::ScreenAreaOf(program::Form1->Handle()).SavePng(s.Text);
     } else if (s.Verb == "state") {
         Pump();
+        if (OnState) {
+            OnState(s.Text, ProgramState(FAnswered));
+            return;
+        }
         std::ofstream out(s.Text, std::ios::binary);
         out << ProgramState(FAnswered).dump(1) << '\n';
         if (!out)

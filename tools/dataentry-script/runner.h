@@ -1,5 +1,6 @@
 #pragma once
 // Carries out a parsed script against the program on the headless backend.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ public:
     bool Failed() const { return !FFailReason.empty(); }
     int FailedLine() const { return FFailLine; }
     const std::string& FailedReason() const { return FFailReason; }
+
+    // When set, `state` and `shot` steps hand their result here instead of
+    // writing the file they name (the program's tests compare in memory).
+    std::function<void(const std::string& name, const nlohmann::ordered_json& state)> OnState;
+    std::function<void(const std::string& name, platform::HWND form)> OnShot;
 
 private:
     void Execute(const Step& s);

@@ -77,7 +77,11 @@ ordered_json ProgramState(const std::vector<BoxAnswer>& answered)
     j["clock_ms"] = platform::headless::Now();
     TCustomForm* main = app::Application ? app::Application->MainForm() : nullptr;
     j["dpi"] = main ? main->CurrentPPI() : platform::GetScreenDpi();
+    // A focused part without a name of its own (the grid's cell editor)
+    // stands for the named control it belongs to.
     TWinControl* focused = FindControl(platform::GetFocus());
+    while (focused && focused->Name().empty() && focused->Parent())
+        focused = focused->Parent();
     j["focused"] = NameOrNull(focused);
     ordered_json forms = ordered_json::array(), comps = ordered_json::array();
     if (Screen)
