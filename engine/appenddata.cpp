@@ -336,6 +336,7 @@ EngineResult DSBASE::BuildFromMetadata(const DSEXTRACT& x, int level, bool neste
   fieldParams_ = std::move(params);
   std::vector<DSIDXDesc> extra;
   if (EngineResult r = ApplyTableAttrs(L.tableAttrs, extra)) return r;
+  MarkConstraintRequiredFields();
   for (std::size_t c = 0; c < L.cols.size(); ++c) {
     if (L.cols[c].nested < 0) continue;
     DSRef<DSBASE> n(new DSBASE(), true);

@@ -108,6 +108,10 @@ EngineResult DSBASE::EditInsert(const std::uint8_t* rec, std::uint32_t* slotOut)
       return c;
     }
   }
+  if (EngineResult c = CheckConstraints(0, r)) {
+    DropLastSlotOrMark(slot);
+    return c;
+  }
   d_.attrs[slot - 1] = logChanges_ ? dsRecNew : dsRecUnmodified;
   if (EngineResult e = InsertIntoIndexes(slot)) {
     DropLastSlotOrMark(slot);
@@ -144,6 +148,7 @@ EngineResult DSBASE::EditModify(std::uint32_t slot, const std::uint8_t* rec, std
     RemoveFromIndexes(slot);
     std::memcpy(d_.Rec(slot), rec, recSize);
     EngineResult e = calc_ ? calc_(calcClient_, d_.Rec(slot)) : DBERR_NONE;
+    if (e == DBERR_NONE) e = CheckConstraints(0, d_.Rec(slot));
     if (e == DBERR_NONE) e = InsertIntoIndexes(slot);
     if (e != DBERR_NONE) {
       std::memcpy(d_.Rec(slot), old.data(), recSize);
@@ -170,6 +175,10 @@ EngineResult DSBASE::EditModify(std::uint32_t slot, const std::uint8_t* rec, std
         DropLastSlotOrMark(ns);
         return c;
       }
+    }
+    if (EngineResult c = CheckConstraints(0, d_.Rec(ns))) {
+      DropLastSlotOrMark(ns);
+      return c;
     }
     const std::uint8_t oldAttr = d_.attrs[slot - 1];
     d_.attrs[ns - 1] = static_cast<std::uint8_t>(dsRecModified | (oldAttr & dsRecNew));

@@ -160,18 +160,8 @@ EngineResult DSCursor::InitRecord(std::uint8_t* recBuf) noexcept {
   return DBERR_NONE;
 }
 
-// Filters, aggregates and server round trips are not part of this engine
-// build; these slots report so instead of pretending success.
-EngineResult DSCursor::VerifyField(std::uint32_t, const void*) noexcept { return DBERR_NOTSUPPORTED; }
-EngineResult DSCursor::AddAggregate(std::uint32_t, std::uint32_t, const void*, hDSAggregate* aggregate) noexcept {
-  if (aggregate) *aggregate = 0;
-  return DBERR_NOTSUPPORTED;
-}
-EngineResult DSCursor::DropAggregate(hDSAggregate) noexcept { return DBERR_NOTSUPPORTED; }
-EngineResult DSCursor::GetAggregateValue(hDSAggregate, void*, DSBool*) noexcept { return DBERR_NOTSUPPORTED; }
-EngineResult DSCursor::GetAggregateDesc(hDSAggregate, DSFLDDesc*) noexcept { return DBERR_NOTSUPPORTED; }
-EngineResult DSCursor::MoveToNextSubGroup(std::uint32_t) noexcept { return DBERR_NOTSUPPORTED; }
-EngineResult DSCursor::GetSubGroupState(std::uint32_t, GROUPSTATE*) noexcept { return DBERR_NOTSUPPORTED; }
+// Server round trips are not part of this engine build; these slots report
+// so instead of pretending success.
 EngineResult DSCursor::GetRowRequestPacket(DSBool, DSBool, DSBool, DSBool, DSPacket*) noexcept {
   return DBERR_NOTSUPPORTED;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/aggregates.h"
 #include "engine/dsindex.h"
 #include "engine/dstable.h"
 #include "engine/refcounted.h"
@@ -136,6 +137,9 @@ class DSCursor final : public RefCounted<IDSCursor> {
   // Editing helpers (cursorediting.cpp).
   EngineResult EditAllowed() const;
   void LandOn(std::uint32_t slot, bool missingIsCrack);
+  // Aggregates (aggregates.cpp).
+  AggregateDef* FindAggregate(hDSAggregate h);
+  bool GroupSpan(std::uint32_t level, std::int64_t& from, std::int64_t& to, EngineResult& why);
 
   DSRef<DSBASE> table_;
   std::shared_ptr<DSIndex> order_;
@@ -168,6 +172,8 @@ class DSCursor final : public RefCounted<IDSCursor> {
   std::shared_ptr<StoredRecordAccess> access_;
   DSClientData notifyClient_ = 0;
   pfCHANGECallBack notify_ = nullptr;
+  std::vector<AggregateDef> aggs_;
+  hDSAggregate nextAgg_ = 1;
 };
 
 }  // namespace engine

@@ -399,6 +399,8 @@ EngineResult DSBASE::RemoveIndex(const char* name) noexcept {
 }
 
 EngineResult DSBASE::GetErrorString(EngineResult code, char* buffer) noexcept {
+  // a failed constraint's own message is handed out once
+  if (buffer && code == DBERR_CONSTRAINTFAILED && TakeConstraintMessage(buffer)) return DBERR_NONE;
   return FillErrorString(code, buffer, utf8ErrorMsg_);
 }
 

@@ -22,6 +22,7 @@ struct OptParam {
 
 class DSEXTRACT;
 class DSCursor;
+class ConstraintSet;
 
 class DSBASE final : public RefCounted<IDSBase> {
  public:
@@ -132,6 +133,20 @@ class DSBASE final : public RefCounted<IDSBase> {
   };
   std::vector<NetChange> NetChanges() const;
 
+  // --- record and field constraints (constraints.cpp) ---
+  // Checks a record in the table's layout against the record constraints
+  // (fieldNo 0) or the field constraints of a field, unless constraints are
+  // disabled; a failure keeps the constraint's message for GetErrorString.
+  EngineResult CheckConstraints(std::uint32_t fieldNo, const std::uint8_t* rec);
+  // Copies the message of the last failed constraint into a GetErrorString
+  // buffer and forgets it; false when there is none.
+  bool TakeConstraintMessage(char* buffer);
+  // Whether field constraints read a field (false while disabled).
+  EngineResult FieldHasConstraints(std::uint32_t fieldNo, bool* any);
+  // Gives fldAttrREQUIRED to each field that a constraint flagged so reads
+  // alone (after the table's attributes are read).
+  void MarkConstraintRequiredFields();
+
  protected:
   const DSGuid& OwnIid() const noexcept override { return IID_IDSBase; }
 
@@ -202,6 +217,8 @@ class DSBASE final : public RefCounted<IDSBase> {
   std::uint64_t changeStamp_ = 0;
   DSClientData calcClient_ = 0;
   pfDSCalcField calc_ = nullptr;
+  std::shared_ptr<ConstraintSet> constraints_;
+  std::string constraintMessage_;  // of the last failed constraint, handed out once
 };
 
 // Copies a C string into a fixed field with terminator.
