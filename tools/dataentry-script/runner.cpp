@@ -17,15 +17,19 @@ void Runner::Pump()
     app::Application->ProcessMessages();
 }
 
-HWND Runner::Target(long long x, long long y, TPoint& client) const
+HWND WindowAt(HWND form, long long x, long long y, TPoint& client)
 {
-    const HWND form = program::Form1->Handle();
     const TPoint screen = platform::ClientToScreen(form, {static_cast<int>(x), static_cast<int>(y)});
     HWND h = WindowFromPoint(screen);
     if (!h)
         h = form;
     client = platform::ScreenToClient(h, screen);
     return h;
+}
+
+HWND Runner::Target(long long x, long long y, TPoint& client) const
+{
+    return WindowAt(program::Form1->Handle(), x, y, client);
 }
 
 void Runner::NoteBoxes(size_t answersBefore)

@@ -10,6 +10,10 @@
 
 namespace runner {
 
+// The top-most window under a point of a form's client area (pop-ups
+// included), and the point in that window's client coordinates.
+platform::HWND WindowAt(platform::HWND form, long long x, long long y, platform::TPoint& client);
+
 class Runner {
 public:
     explicit Runner(std::vector<Step> steps) : FSteps(std::move(steps)) {}
@@ -28,8 +32,6 @@ public:
 private:
     void Execute(const Step& s);
     void Pump();
-    // The top-most window under a point of the main form's client area, and
-    // the point in that window's client coordinates.
     platform::HWND Target(long long x, long long y, platform::TPoint& client) const;
     void NoteBoxes(size_t answersBefore);
 
