@@ -107,7 +107,9 @@ void Runner::Execute(const Step& s)
         }
         hl::MouseUp(h, to);
     } else if (s.Verb == "wheel") {
+        // The wheel turns where the mouse is.
         const HWND h = Target(n[0], n[1], client);
+        hl::MouseMove(h, client);
         hl::Wheel(h, client, static_cast<int>(n[2]) * WHEEL_DELTA);
     } else if (s.Verb == "wait") {
         // In 10 ms slices so that animations and timers run as they would.
