@@ -213,10 +213,17 @@ void TCustomGrid::WndProc(TMessage& m)
         const int delta = static_cast<int16_t>(HIWORD(m.WParam));
         const TShiftState shift = controls::MouseKeysToShiftState(LOWORD(m.WParam));
         const platform::TPoint pos{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
-        if (delta < 0)
-            DoMouseWheelDown(shift, pos);
-        else if (delta > 0)
-            DoMouseWheelUp(shift, pos);
+        // One step a notch: a message may carry several notches, or a part
+        // of one (fine-grained wheels), which is kept for the next message.
+        FWheelAccumulator += delta;
+        while (FWheelAccumulator <= -WHEEL_DELTA || FWheelAccumulator >= WHEEL_DELTA) {
+            const bool down = FWheelAccumulator < 0;
+            FWheelAccumulator += down ? WHEEL_DELTA : -WHEEL_DELTA;
+            if (down)
+                DoMouseWheelDown(shift, pos);
+            else
+                DoMouseWheelUp(shift, pos);
+        }
         m.Result = 1;
         return;
     }

@@ -127,6 +127,7 @@ private:
     std::unique_ptr<TInplaceEdit> FInplaceEdit;
     platform::DeviceContext* FCanvas = nullptr;
     bool FSettingBars = false;
+    int FWheelAccumulator = 0;
 };
 
 } // namespace grids
