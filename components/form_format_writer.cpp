@@ -86,7 +86,11 @@ void TBinaryWriter::WritePrefix(TFilerFlags flags, int32_t childPos)
 void TBinaryWriter::WriteRecordHeader(TFilerFlags flags, int32_t childPos, std::u16string_view className,
                                       std::u16string_view name)
 {
-    if (flags.Empty() && Utf8Cut(className, 255).size() >= 0xF0)
+    // A record must not start with a byte that reads as something else: a
+    // class-name length of 0xF0 or more reads as a prefix, an empty class
+    // name as the end of the list. An empty prefix keeps both apart.
+    const size_t length = Utf8Cut(className, 255).size();
+    if (flags.Empty() && (length == 0 || length >= 0xF0))
         WriteByte(0xF0);
     WritePrefix(flags, childPos);
     WriteStr(className);

@@ -103,6 +103,23 @@ TEST(FormRawTree, DamagedJsonIsRejectedWithItsPlace)
     EXPECT_EQ(ErrorOf([&] { RawTreeToBytes(root); }), "Invalid property value");
 }
 
+TEST(FormRawTree, AChildWithAnEmptyClassNameSurvivesWritingAndReading)
+{
+    // An unknown prefix bit (08) carries no flag; the child's empty class
+    // name must not be written as a bare 00, which reads as the list's end.
+    const Bytes bytes = B("'TPF0' 00 00 00 F8 00 00 00 00 00 00");
+    core::TBytesView s(bytes.data(), bytes.size());
+    TBinaryReader r(s);
+    const TRawComponent tree = ReadRawTree(r);
+    ASSERT_EQ(tree.Children.size(), 1u);
+    const auto written = RawTreeToBytes(tree);
+    core::TBytesView again(written.data(), written.size());
+    TBinaryReader r2(again);
+    const TRawComponent back = ReadRawTree(r2);
+    EXPECT_EQ(back.Children.size(), 1u);
+    EXPECT_EQ(RawTreeToBytes(back), written);
+}
+
 TEST(FormRawTree, AmbiguousOrUnknownTagsAreRejected)
 {
     const struct {

@@ -94,6 +94,8 @@ TEST(FormValues, OtherScalarsWriteTheirTags)
     const Bytes header = Written([](TBinaryWriter& w) { w.WriteRecordHeader({}, 0, std::u16string(240, u'C'), u"n"); });
     EXPECT_EQ(Hex(Bytes(header.begin(), header.begin() + 3)), "F0 F0 43");
     EXPECT_EQ(Hex(Written([](TBinaryWriter& w) { w.WriteRecordHeader({}, 0, u"T", u"n"); })), "01 54 01 6E");
+    // So does an empty class name, which would read as the end of a list.
+    EXPECT_EQ(Hex(Written([](TBinaryWriter& w) { w.WriteRecordHeader({}, 0, u"", u"n"); })), "F0 00 01 6E");
 }
 
 uint64_t Bits(double d) { return std::bit_cast<uint64_t>(d); }
