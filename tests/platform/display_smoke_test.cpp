@@ -33,17 +33,7 @@ LRESULT SceneProc(HWND h, UINT m, WPARAM w, LPARAM l)
     return DefWindowProc(h, m, w, l);
 }
 
-std::string Shell(const std::string& cmd)
-{
-    std::string out;
-    if (FILE* f = popen(cmd.c_str(), "r")) {
-        char buf[256];
-        while (fgets(buf, sizeof buf, f))
-            out += buf;
-        pclose(f);
-    }
-    return out;
-}
+using test_support::Shell;
 
 // Pumps messages for up to `ms` of real time or until `done`.
 template <class Done>

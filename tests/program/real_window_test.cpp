@@ -25,19 +25,7 @@ extern char** environ;
 namespace program_test {
 namespace {
 
-std::string Shell(const std::string& cmd)
-{
-    std::string out;
-    if (FILE* f = popen(cmd.c_str(), "r")) {
-        char buf[256];
-        while (fgets(buf, sizeof buf, f))
-            out += buf;
-        pclose(f);
-    }
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
-        out.pop_back();
-    return out;
-}
+using test_support::Shell;
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 

@@ -3,6 +3,8 @@
 
 #include <dlfcn.h>
 
+#include <cstdio>
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -71,6 +73,20 @@ bool CloseX11Window(unsigned long window)
     flush(d);
     close(d);
     return ok;
+}
+
+std::string Shell(const std::string& command)
+{
+    std::string out;
+    if (FILE* f = popen(command.c_str(), "r")) {
+        char buf[256];
+        while (fgets(buf, sizeof buf, f))
+            out += buf;
+        pclose(f);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
+        out.pop_back();
+    return out;
 }
 
 } // namespace test_support
