@@ -375,8 +375,15 @@ bool ParseDate(std::string_view s, std::int32_t* day) {
   return true;
 }
 
+// A time is milliseconds since midnight. Binary packets may carry values
+// outside one day (or below zero); those are written with as many hour
+// digits as they need and a leading '-', so that they read back unchanged.
 void AppendTime(std::string& out, std::int32_t ms) {
-  const std::int64_t v = ms;
+  std::int64_t v = ms;
+  if (v < 0) {
+    out += '-';
+    v = -v;
+  }
   AppendPadded(out, v / 3600000, 2);
   out += ':';
   AppendPadded(out, v / 60000 % 60, 2);
@@ -384,12 +391,21 @@ void AppendTime(std::string& out, std::int32_t ms) {
   AppendPadded(out, v % 60000, 5);
 }
 
-bool ParseTime(std::string_view s, std::int32_t* ms) {
-  if (s.size() != 11 || s[2] != ':' || s[5] != ':') return false;
+bool ParseTime(std::string_view s, std::int32_t* ms, bool withinDay) {
+  const bool negative = !withinDay && !s.empty() && s[0] == '-';
+  if (negative) s.remove_prefix(1);
+  // hh:mm:sssss, the hours two digits or more (no more than a 32-bit value holds)
+  if (s.size() < 11 || s.size() > 12) return false;
+  const std::size_t hl = s.size() - 9;
+  if (s[hl] != ':' || s[hl + 3] != ':') return false;
   std::int64_t h, m, sec;
-  if (!Digits(s.substr(0, 2), &h) || !Digits(s.substr(3, 2), &m) || !Digits(s.substr(6), &sec)) return false;
-  if (h > 23 || m > 59 || sec > 59999) return false;
-  *ms = static_cast<std::int32_t>(h * 3600000 + m * 60000 + sec);
+  if (!Digits(s.substr(0, hl), &h) || !Digits(s.substr(hl + 1, 2), &m) || !Digits(s.substr(hl + 4), &sec))
+    return false;
+  if (m > 59 || sec > 59999 || (withinDay && h > 23)) return false;
+  std::int64_t v = h * 3600000 + m * 60000 + sec;
+  if (negative) v = -v;
+  if (v < INT32_MIN || v > INT32_MAX) return false;
+  *ms = static_cast<std::int32_t>(v);
   return true;
 }
 
@@ -805,7 +821,7 @@ EngineResult ParseValue(std::string_view raw, std::uint32_t type, std::int32_t w
     }
     case dsfldTIME: {
       std::int32_t t;
-      if (!ParseTime(raw, &t)) return bad;
+      if (!ParseTime(raw, &t, false)) return bad;
       Store(out, static_cast<std::uint32_t>(t), 4);
       return DBERR_NONE;
     }
@@ -813,7 +829,7 @@ EngineResult ParseValue(std::string_view raw, std::uint32_t type, std::int32_t w
       const std::size_t t = raw.find('T');
       std::int32_t d, ms = 0;
       if (!ParseDate(raw.substr(0, t), &d)) return bad;
-      if (t != std::string_view::npos && !ParseTime(raw.substr(t + 1), &ms)) return bad;
+      if (t != std::string_view::npos && !ParseTime(raw.substr(t + 1), &ms, true)) return bad;
       const double v = static_cast<double>(d) * 86400000.0 + ms;
       std::uint64_t b;
       std::memcpy(&b, &v, 8);

@@ -42,7 +42,9 @@ bool DecodeText16(std::string_view raw, const TextCtx& ctx, std::string& outLE);
 void AppendDate(std::string& out, std::int32_t day);
 bool ParseDate(std::string_view s, std::int32_t* day);
 void AppendTime(std::string& out, std::int32_t ms);
-bool ParseTime(std::string_view s, std::int32_t* ms);
+// `withinDay`: the time part of a date-time, 00:00:00000 to 23:59:59999;
+// otherwise any 32-bit value a time field may hold.
+bool ParseTime(std::string_view s, std::int32_t* ms, bool withinDay);
 void AppendDouble(std::string& out, double v);
 bool ParseDouble(std::string_view s, double* v);
 void AppendSingle(std::string& out, float v);

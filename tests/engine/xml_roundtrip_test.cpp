@@ -58,6 +58,9 @@ std::vector<Case> Cases() {
   v.push_back({"fmtbcd", OneColumn({"a", 0x0012000Au, 0, {Decimals(4), Width(16)}}, {Fixed(Bcd({16, 0x04, 0x99}, 10))})});
   v.push_back({"date", OneColumn({"a", 0x00060004u}, {Int(1, 4), Int(738630, 4), Int(0, 4), Int(3652059, 4)})});
   v.push_back({"time", OneColumn({"a", 0x00070004u}, {Int(86399999, 4), Int(0, 4)})});
+  // binary packets may hold times outside one day; they must survive XML too
+  v.push_back({"time outside a day",
+               OneColumn({"a", 0x00070004u}, {Int(117138697, 4), Int(-1, 4), Int(INT32_MAX, 4), Int(INT32_MIN, 4)})});
   v.push_back({"timestamp", OneColumn({"a", 0x00080008u}, {Double(738265.0 * 86400000 + 1), Double(86400000)})});
   v.push_back({"sqltimestamp", OneColumn({"a", 0x00110010u}, {Fixed({0xE6, 7, 4, 0, 20, 0, 14, 0, 30, 0, 5, 0, 123, 0, 0, 0}),
                                                              Fixed({0xE6, 7, 4, 0, 20, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})})});
