@@ -1,9 +1,12 @@
 // DSBASE::AppendData: building a table from a binary packet.
 #include <cstring>
 #include <strings.h>
+#include <unordered_map>
 
 #include "engine/dstable.h"
 #include "engine/fieldlayout.h"
+#include "engine/hugepages.h"
+#include "engine/masterdetail.h"
 #include "engine/packetformat.h"
 #include "engine/packetreader.h"
 #include "engine/xmlpacket.h"
@@ -85,6 +88,17 @@ class TableLoader final : public RowVisitor {
     const DSFLDDesc& f = t->d_.fields[col];
     std::uint8_t* rec = t->d_.Rec(slot_[static_cast<std::size_t>(level)]);
     std::uint8_t* v = rec + f.iFldOffsInRec;
+    if (blank == BLANK_NOTCHANGED && (f.iFldType == fldTABLE || f.iFldType == fldBLOB) && !t->d_.isDelta &&
+        (t->d_.attrs[slot_[static_cast<std::size_t>(level)] - 1] & dsRecModified)) {
+      // the value of the row's original version, written once with it
+      const std::uint32_t org = OriginalOf(*t, slot_[static_cast<std::size_t>(level)]);
+      if (org != 0) {
+        const std::uint8_t* o = t->d_.Rec(org);
+        std::memcpy(v, o + f.iFldOffsInRec, 4);
+        rec[f.iNullOffsInRec] = o[f.iNullOffsInRec];
+        return DBERR_NONE;
+      }
+    }
     if (blank) {
       rec[f.iNullOffsInRec] = blank;
       return DBERR_NONE;
@@ -137,6 +151,20 @@ class TableLoader final : public RowVisitor {
   EngineResult EndRow(int) override { return DBERR_NONE; }
 
  private:
+  // The original version of a modified row from the table's log, when it
+  // was read before the row (0 otherwise).
+  std::uint32_t OriginalOf(const DSBASE& t, std::uint32_t slot) {
+    auto it = originals_.find(&t);
+    if (it == originals_.end()) {
+      std::unordered_map<std::uint32_t, std::uint32_t> m;
+      for (std::size_t at = 0; at + 2 < t.changeLog_.size(); at += 3)
+        if (t.changeLog_[at + 2] == 8) m[t.changeLog_[at]] = t.changeLog_[at + 1];
+      it = originals_.emplace(&t, std::move(m)).first;
+    }
+    const auto f = it->second.find(slot);
+    return f == it->second.end() || f->second == 0 || f->second >= slot ? 0 : f->second;
+  }
+  std::unordered_map<const DSBASE*, std::unordered_map<std::uint32_t, std::uint32_t>> originals_;
   const DSEXTRACT& x_;
   std::vector<DSBASE*> tables_;
   std::vector<std::uint32_t> slot_, link_;
@@ -167,6 +195,8 @@ static bool LoadFlatRows(const DSEXTRACT& x, TableData& d, EngineResult* result)
   const std::size_t rows = std::min<std::size_t>(x.header().rows, fit);
   const std::size_t base = d.SlotCount();
   const std::size_t rs = static_cast<std::size_t>(d.recSize);
+  d.rows.reserve((base + rows) * rs);
+  AdviseHugePages(d.rows.data(), d.rows.capacity());
   d.rows.resize((base + rows) * rs, 0);
   d.attrs.resize(base + rows, 0);
   *result = DBERR_DATAPACKETMISMATCH;
@@ -348,8 +378,41 @@ EngineResult DSBASE::BuildFromMetadata(const DSEXTRACT& x, int level, bool neste
     if (EngineResult r = n->BuildFromMetadata(x, L.cols[c].nested, true)) return r;
     nested_[c] = n;
   }
+  ReadNestedLinkFields();
   pendingIndexes_ = std::move(extra);  // built with the rows
   return DBERR_NONE;
+}
+
+// "MD_FIELDLINKS" of the table's nested tables: [nested field number, n
+// master field numbers, n detail field numbers]. An entry that does not fit
+// the fields is kept as a parameter only.
+void DSBASE::ReadNestedLinkFields() {
+  std::vector<std::uint32_t> arr;
+  for (const auto& p : tableParams_) {
+    if (!NameIs(p.name, "MD_FIELDLINKS")) continue;
+    PacketAttr a;
+    a.name = p.name;
+    a.type = p.type;
+    a.value = p.value.data();
+    a.size = p.value.size();
+    if (!AttrArray(a, 2, arr) || arr.size() < 3 || arr.size() % 2 == 0) continue;
+    const std::uint32_t tf = arr[0], n = static_cast<std::uint32_t>(arr.size() - 1) / 2;
+    if (tf < 1 || tf > d_.fields.size() || !Nested(tf - 1)) continue;
+    const DSBASE* det = Nested(tf - 1);
+    FieldLink l;
+    l.table = Nested(tf - 1);
+    bool ok = true;
+    for (std::uint32_t i = 0; i < n && ok; ++i) {
+      const std::uint32_t m = arr[1 + i], d = arr[1 + n + i];
+      ok = m >= 1 && m <= d_.fields.size() && d >= 1 && d <= det->d_.fields.size() &&
+           LinkableFields(d_.fields[m - 1], det->d_.fields[d - 1]);
+      l.masterFields.push_back(m - 1);
+      l.detailFields.push_back(d - 1);
+    }
+    if (!ok) continue;
+    if (nestedLinks_.size() < d_.fields.size()) nestedLinks_.resize(d_.fields.size());
+    nestedLinks_[tf - 1] = std::move(l);
+  }
 }
 
 EngineResult DSBASE::AppendData(const std::uint8_t* packet, std::size_t size, DSBool last) noexcept {

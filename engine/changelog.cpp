@@ -72,6 +72,10 @@ void DSBASE::RemoveFromIndexes(std::uint32_t slot) {
 // back, others are marked unused.
 void DSBASE::DropLastSlotOrMark(std::uint32_t slot) {
   if (slot == d_.SlotCount()) {
+    // slots join their link's list in ascending order: the last one is at its end
+    const std::uint32_t link = d_.Link(slot);
+    if (link < slotsOfLink_.size() && !slotsOfLink_[link].empty() && slotsOfLink_[link].back() == slot)
+      slotsOfLink_[link].pop_back();
     d_.rows.resize(d_.rows.size() - static_cast<std::size_t>(d_.recSize));
     d_.attrs.pop_back();
     if (!d_.seq.empty()) d_.seq.pop_back();
@@ -81,15 +85,25 @@ void DSBASE::DropLastSlotOrMark(std::uint32_t slot) {
   }
 }
 
-EngineResult DSBASE::EditInsert(const std::uint8_t* rec, std::uint32_t* slotOut) {
+EngineResult DSBASE::EditInsert(const std::uint8_t* rec, std::uint32_t* slotOut, std::uint32_t link) {
   *slotOut = 0;
   // A read-only table refuses every change, logged or not.
   if (readOnly_ || (logChanges_ && disableInserts_)) return DBERR_READONLYDB;
   std::uint32_t slot = 0;
   try {
+    if (d_.nested && slotsOfLink_.size() <= link) slotsOfLink_.resize(link + 1);
     slot = d_.AddSlot();
   } catch (...) {
     return DBERR_NOMEMORY;
+  }
+  if (d_.nested) {
+    d_.links[slot - 1] = link;
+    try {
+      slotsOfLink_[link].push_back(slot);
+    } catch (...) {
+      DropLastSlotOrMark(slot);
+      return DBERR_NOMEMORY;
+    }
   }
   forward_.erase(slot);
   std::uint8_t* r = d_.Rec(slot);
@@ -169,7 +183,17 @@ EngineResult DSBASE::EditModify(std::uint32_t slot, const std::uint8_t* rec, std
     forward_.erase(ns);
     std::memcpy(d_.Rec(ns), rec, recSize);
     d_.seq[ns - 1] = d_.seq[slot - 1];
-    if (!d_.links.empty()) d_.links[ns - 1] = d_.links[slot - 1];
+    if (d_.nested) {
+      const std::uint32_t link = d_.Link(slot);
+      d_.links[ns - 1] = link;
+      try {
+        if (slotsOfLink_.size() <= link) slotsOfLink_.resize(link + 1);
+        slotsOfLink_[link].push_back(ns);
+      } catch (...) {
+        DropLastSlotOrMark(ns);
+        return DBERR_NOMEMORY;
+      }
+    }
     if (calc_) {
       if (EngineResult c = calc_(calcClient_, d_.Rec(ns))) {
         DropLastSlotOrMark(ns);
@@ -271,7 +295,19 @@ EngineResult DSBASE::UndoLast(std::uint32_t* affected) {
       *affected = prev;
       break;
     }
-    default: return DBERR_NOTSUPPORTED;  // detail entries: nested tables are not edited here
+    case dsDetUpd: {
+      // the detail table's last change; an empty detail log (its change was
+      // undone through the detail) leaves nothing more to do
+      if (DSBASE* det = DetailOfLink(prev)) {
+        std::lock_guard detailLock(det->mutex());
+        std::uint32_t detAffected = 0;
+        const EngineResult e = det->UndoLast(&detAffected);
+        if (e != DBERR_NONE && e != DBERR_NOTHINGTOUNDO) return e;
+      }
+      *affected = slot;
+      break;
+    }
+    default: return DBERR_NA;
   }
   // Blob values stay: other logged versions of the record may still use them;
   // AcceptChanges releases the ones no record refers to.
@@ -400,6 +436,8 @@ std::vector<std::uint32_t> DSBASE::ChangeViewSlots() const {
 std::vector<DSBASE::NetChange> DSBASE::NetChanges() const {
   std::vector<NetChange> list;
   std::unordered_map<std::uint32_t, std::size_t> bySlot;  // current slot -> list index
+  std::unordered_set<std::uint64_t> detailsSeen;            // (link id, master slot)
+  std::unordered_map<std::uint32_t, std::vector<NetChange>> detailNet;  // per link id
   for (std::size_t at = 0; at + 2 < changeLog_.size(); at += 3) {
     const std::uint32_t s = changeLog_[at], p = changeLog_[at + 1], k = changeLog_[at + 2];
     if (k == kLogInserted) {
@@ -426,7 +464,16 @@ std::vector<DSBASE::NetChange> DSBASE::NetChanges() const {
         bySlot.erase(it);
       }
     } else if (k == dsDetUpd) {
-      list.push_back(NetChange{dsDetUpd, s, s});
+      // one entry per master record, and only while its details still have
+      // net changes
+      const std::uint32_t cur = Follow(s) ? Follow(s) : s;
+      if (!detailsSeen.insert((std::uint64_t{p} << 32) | cur).second) continue;
+      auto it = detailNet.find(p);
+      if (it == detailNet.end()) {
+        const DSBASE* det = DetailOfLink(p);
+        it = detailNet.emplace(p, det ? det->NetChanges() : std::vector<NetChange>{}).first;
+      }
+      if (DetailHasNetChanges(cur, p, it->second)) list.push_back(NetChange{dsDetUpd, p, cur});
     }
   }
   std::vector<NetChange> out;
@@ -623,6 +670,9 @@ EngineResult DSBASE::AcceptChanges() noexcept {
 // A change log read from a packet must name existing slots in a consistent
 // way; the forwarding of old versions is rebuilt from it.
 EngineResult DSBASE::LoadedLogCheck() {
+  for (auto& n : nested_)
+    if (n)
+      if (EngineResult e = n->LoadedLogCheck()) return e;
   forward_.clear();
   const std::uint32_t n = d_.SlotCount();
   for (std::size_t at = 0; at + 2 < changeLog_.size(); at += 3) {

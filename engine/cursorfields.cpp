@@ -157,6 +157,11 @@ EngineResult DSCursor::InitRecord(std::uint8_t* recBuf) noexcept {
   const TableData& d = table_->data();
   std::memset(recBuf, 0, static_cast<std::size_t>(d.dataSize));
   std::memset(recBuf + d.dataSize, BLANK_NOTCHANGED, d.fields.size());
+  // a detail record starts with its master's link values
+  if (linked_ && master_) {
+    std::lock_guard masterLock(master_.get()->table_->mutex());
+    FillLinkFields(recBuf);
+  }
   return DBERR_NONE;
 }
 

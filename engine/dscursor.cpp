@@ -106,6 +106,16 @@ EngineResult DSCursor::CloneCursor(IDSCursor* other) noexcept {
   link_ = o->link_;
   detailsNotFetched_ = o->detailsNotFetched_;
   masterCounterSeen_ = o->masterCounterSeen_;
+  try {
+    linkFields_ = o->linkFields_;
+    masterLinkFields_ = o->masterLinkFields_;
+    linkKey_ = o->linkKey_;
+  } catch (...) {
+    return DBERR_NOMEMORY;
+  }
+  fieldLinkId_ = o->fieldLinkId_;
+  linkKeySet_ = o->linkKeySet_;
+  masterSlot_ = o->masterSlot_;
   pos_ = o->pos_;
   state_ = o->state_;
   first_ = o->first_;
@@ -144,7 +154,17 @@ std::uint32_t DSCursor::Upper(const std::uint8_t* key, std::uint32_t n, std::uin
 void DSCursor::ComputeRange() {
   baseFirst_ = 1;
   baseLast_ = order_->count();
-  if (linked_) {
+  if (FieldLinked()) {
+    if (!linkKeySet_ || !OrderFitsLink(order_->desc())) {
+      baseFirst_ = 1;
+      baseLast_ = 0;
+    } else {
+      const auto n = static_cast<std::uint32_t>(linkFields_.size());
+      const std::uint32_t lo = Lower(linkKey_.data(), n, 0), hi = Upper(linkKey_.data(), n, 0);
+      baseFirst_ = lo;
+      baseLast_ = static_cast<std::int64_t>(hi) - 1;
+    }
+  } else if (linked_) {
     if (detailsNotFetched_ || link_ == 0) {
       baseFirst_ = 1;
       baseLast_ = 0;
@@ -594,6 +614,8 @@ EngineResult DSCursor::UseIndexOrder(const char* name) noexcept {
   }
   auto ix = table_->FindIndex(name && name[0] ? name : "DEFAULT_ORDER");
   if (!ix) return DBERR_NOSUCHINDEX;
+  // a detail linked by fields keeps an order that begins with them
+  if (!OrderFitsLink(ix->desc())) return DBERR_OUTOFRANGE;
   changeOrder_ = false;
   if (ix != order_) SetOrder(ix);
   KeepRecordAfterOrderChange(slot);
@@ -614,6 +636,7 @@ EngineResult DSCursor::SortOnFields(std::uint32_t n, const std::uint32_t* fieldN
   }
   d.iFields = static_cast<std::int32_t>(n);
   if (EngineResult r = DSIndex::Check(table_->data(), d)) return r;
+  if (!OrderFitsLink(d)) return DBERR_OUTOFRANGE;
   CopyName(d.szName, DSNAMELEN, table_->data().fields[fieldNos[0] - 1].szName);
   BaseOrderScope scope(*this);
   Sync();
@@ -729,59 +752,6 @@ EngineResult DSCursor::SetProp(CURProp prop, std::uintptr_t value) noexcept {
     }
     default: return DBERR_INVALIDPARAM;
   }
-}
-
-// ---------------------------------------------------------------------------
-// Master-detail over nested tables
-
-EngineResult DSCursor::LinkCursors(std::uint32_t fields, const std::uint32_t*, const std::uint32_t*,
-                                   IDSCursor* detail) noexcept {
-  CURSOR_LOCK();
-  if (!detail) return DBERR_INVALIDPARAM;
-  if (fields != 0) return DBERR_NOTSUPPORTED;  // link fields between separate tables
-  void* p = nullptr;
-  if (detail->QueryInterface(IID_IDSCursor, &p) != DBERR_NONE) return DBERR_INVALIDPARAM;
-  detail->Release();
-  auto* d = static_cast<DSCursor*>(static_cast<IDSCursor*>(p));
-  if (!d->Bound() || d == this) return DBERR_INVALIDPARAM;
-  for (std::uint32_t i = 0; i < table_->data().fields.size(); ++i) {
-    if (table_->Nested(i) == d->table_.get()) {
-      d->master_ = DSRef<DSCursor>(this, true);
-      d->masterField_ = i;
-      d->linked_ = true;
-      d->masterCounterSeen_ = 0xFFFFFFFFu;
-      return d->ResyncWithMaster();
-    }
-  }
-  return DBERR_OUTOFRANGE;
-}
-
-EngineResult DSCursor::ResyncWithMaster() noexcept {
-  CURSOR_LOCK();
-  if (!linked_ || !master_) return DBERR_NA;
-  DSCursor& m = *master_.get();
-  m.Sync();
-  if (m.changeCounter_ == masterCounterSeen_ && seenMod_ == order_->modCount()) return DBERR_NONE;
-  masterCounterSeen_ = m.changeCounter_;
-  const std::uint8_t* r = m.state_ == DBERR_NONE ? m.table_->data().Rec(m.order_->SlotAt(static_cast<std::uint32_t>(m.pos_))) : nullptr;
-  if (!r) {
-    link_ = 0;
-    detailsNotFetched_ = false;
-    seenMod_ = order_->modCount();
-    ComputeRange();
-    pos_ = first_ - 1;
-    state_ = DBERR_NOCURRREC;
-    Remember();
-    return DBERR_NOCURRREC;
-  }
-  const DSFLDDesc& f = m.table_->data().fields[masterField_];
-  std::uint32_t link;
-  std::memcpy(&link, r + f.iFldOffsInRec, 4);
-  detailsNotFetched_ = (link & 0x80000000u) != 0;
-  link_ = r[f.iNullOffsInRec] ? 0 : (link & 0x7FFFFFFFu);
-  seenMod_ = order_->modCount();
-  ComputeRange();
-  return StandAtBOF();
 }
 
 }  // namespace engine

@@ -136,7 +136,33 @@ class DSCursor final : public RefCounted<IDSCursor> {
   void RefreshChangeOrder();
   // Editing helpers (cursorediting.cpp).
   EngineResult EditAllowed() const;
+  EngineResult AfterDetailChange();
+  // A detail link field of a cursor linked by fields (keeps its stored value).
+  bool IsLinkField(const DSFLDDesc& f) const {
+    for (std::uint32_t i : linkFields_)
+      if (fields_[i].iFieldID == f.iFieldID) return true;
+    return false;
+  }
   void LandOn(std::uint32_t slot, bool missingIsCrack);
+  // Master-detail link (cursorlink.cpp).
+  bool FieldLinked() const { return linked_ && !linkFields_.empty(); }
+  bool OrderFitsLink(const DSIDXDesc& d) const;
+  // The master record's link values put into a detail-layout buffer (the
+  // detail's link fields only); false when the master is not on a record.
+  bool MasterLinkKey(std::vector<std::uint8_t>& key, std::uint32_t* masterSlot);
+  // Copies the link values last applied into a detail record.
+  void FillLinkFields(std::uint8_t* rec) const;
+  // The master record's nested link number for an insert (assigned when it
+  // has none yet): 16395 without a master record, 16394 when the master's
+  // details were not fetched.
+  EngineResult NestedInsertLink(std::uint32_t* link);
+  // After a change through this detail cursor: a detail-updated entry for
+  // the master record in each master's log up the chain.
+  EngineResult LogDetailChange();
+  // After this detail's table lost log entries through this cursor (undo,
+  // revert): the masters' matching detail-updated entries are cancelled.
+  void ForgetDetailChanges(std::size_t entries);
+  std::uint32_t LinkId() const;
   // Aggregates (aggregates.cpp).
   AggregateDef* FindAggregate(hDSAggregate h);
   bool GroupSpan(std::uint32_t level, std::int64_t& from, std::int64_t& to, EngineResult& why);
@@ -159,6 +185,13 @@ class DSCursor final : public RefCounted<IDSCursor> {
   std::uint32_t link_ = 0;         // master link number applied
   bool detailsNotFetched_ = false;
   std::uint32_t masterCounterSeen_ = 0xFFFFFFFFu;
+  // master-detail link by fields between separate tables
+  std::vector<std::uint32_t> linkFields_;        // 0-based detail fields the order begins with
+  std::vector<std::uint32_t> masterLinkFields_;  // 0-based master fields
+  std::uint32_t fieldLinkId_ = 0;                // the link's id in the master table's log entries
+  std::vector<std::uint8_t> linkKey_;            // detail-layout buffer with the applied link values
+  bool linkKeySet_ = false;
+  std::uint32_t masterSlot_ = 0;                 // master record the link values came from
   std::vector<FilterEntry> filters_;
   hDSFilter nextFilter_ = 1;
   std::shared_ptr<DSIndex> base_;  // order the filtered order is made from

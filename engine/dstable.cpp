@@ -46,6 +46,8 @@ void DSBASE::ClearAll() {
   pendingIndexes_.clear();
   autoIncValue_ = 1;
   nested_.clear();
+  fieldLinks_.clear();
+  nestedLinks_.clear();
   nextLink_ = 0;
   slotsOfLink_.clear();
   lcid_ = 0;
@@ -613,10 +615,6 @@ EngineResult DSBASE::GetEmbeddedDS(std::uint32_t fieldNo, IDSBase** nested) noex
   return DBERR_NONE;
 }
 
-EngineResult DSBASE::MakeEmbedded(IDSBase*, std::uint32_t, const std::uint32_t*, const std::uint32_t*, const char*,
-                                  const char*) noexcept {
-  return DBERR_NOTSUPPORTED;
-}
 EngineResult DSBASE::RefreshRecords(const std::uint8_t*, std::size_t, std::uint32_t, DSClientData,
                                     pfDSReconcile) noexcept {
   return DBERR_NOTSUPPORTED;

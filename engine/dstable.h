@@ -112,7 +112,8 @@ class DSBASE final : public RefCounted<IDSBase> {
   // --- editing and the change log (changelog.cpp) ---
   // Stores a composed record in a new slot (auto-increment value, calculated
   // fields, indexes, log entry, notification).
-  EngineResult EditInsert(const std::uint8_t* rec, std::uint32_t* slot);
+  // A nested table's record joins the master link number given.
+  EngineResult EditInsert(const std::uint8_t* rec, std::uint32_t* slot, std::uint32_t link = 0);
   // Replaces a live record by a composed new version.
   EngineResult EditModify(std::uint32_t slot, const std::uint8_t* rec, std::uint32_t* newSlot);
   EngineResult EditDelete(std::uint32_t slot);
@@ -132,6 +133,50 @@ class DSBASE final : public RefCounted<IDSBase> {
     std::uint32_t kind, first, last;  // log kind; first and last version's slot
   };
   std::vector<NetChange> NetChanges() const;
+
+  // --- master-detail links (tablelinks.cpp) ---
+  // Detail-updated log entries name the detail table by a link id: the
+  // field number of a nested-table field, or kFieldLinkBase plus the number
+  // of a link by fields to a separate table.
+  static constexpr std::uint32_t kFieldLinkBase = 0x10000u;
+  struct FieldLink {
+    DSRef<DSBASE> detail;     // holds a separate detail table
+    DSBASE* table = nullptr;  // the detail table
+    std::vector<std::uint32_t> masterFields, detailFields;  // 0-based
+  };
+  // The link fields of a nested table attached with MakeEmbedded (or read
+  // from "MD_FIELDLINKS"); nullptr when it has none.
+  const FieldLink* NestedLinkFields(std::uint32_t fieldIdx) const;
+  // Records a link by fields to a separate detail table (the same link
+  // again keeps its id).
+  EngineResult AddFieldLink(DSBASE* detail, const std::vector<std::uint32_t>& masterFields,
+                            const std::vector<std::uint32_t>& detailFields, std::uint32_t* linkId);
+  DSBASE* DetailOfLink(std::uint32_t linkId) const;
+  DSBASE* MasterTable() const { return master_; }
+  // Appends (slot, link id, 64) when changes are logged.
+  EngineResult LogDetailUpdate(std::uint32_t masterSlot, std::uint32_t linkId);
+  // Cancels the newest n detail-updated entries of a link (kind 0 entries
+  // are skipped by undo and by the net changes).
+  std::size_t ForgetDetailUpdates(std::uint32_t linkId, std::size_t n);
+  // Whether a master record has live detail records in a nested table or a
+  // table linked by fields.
+  bool HasDetails(std::uint32_t slot) const;
+  // Live detail slots of a master record under one link id.
+  std::vector<std::uint32_t> DetailSlots(std::uint32_t slot, std::uint32_t linkId) const;
+  // Nested tables: the next link number for a master record.
+  EngineResult NewLink(std::uint32_t* link);
+  bool CascadeDeletes() const { return (mdSemantics_ & (mdCASCADEDEL | dsCASCADEDELETES)) != 0; }
+  bool CascadeUpdates() const { return (mdSemantics_ & (mdCASCADEMOD | dsCASCADEUPDATES)) != 0; }
+  // A new version of a master record that changes link values while the
+  // record has details: 16398 unless updates cascade.
+  EngineResult CheckLinkChange(std::uint32_t slot, const std::uint8_t* newRec) const;
+  // Cascaded changes of a master record's details, each logged in the
+  // detail table and as a detail-updated entry for the master record.
+  EngineResult DeleteDetails(std::uint32_t slot);
+  EngineResult UpdateDetailLinks(std::uint32_t slot, const std::uint8_t* newRec);
+  // Whether a detail table still has net changes for a master record.
+  bool DetailHasNetChanges(std::uint32_t masterSlot, std::uint32_t linkId,
+                           const std::vector<NetChange>& detailNet) const;
 
   // --- record and field constraints (constraints.cpp) ---
   // Checks a record in the table's layout against the record constraints
@@ -157,6 +202,7 @@ class DSBASE final : public RefCounted<IDSBase> {
   EngineResult ApplyTableAttrs(const std::vector<struct PacketAttr>& attrs, std::vector<DSIDXDesc>& extra);
   EngineResult FinishLayout();
   EngineResult BuildIndexes();
+  void ReadNestedLinkFields();
   void ClearAll();
   std::uint32_t NextIndexId() { return ++indexCounter_; }
   // change log helpers
@@ -198,6 +244,8 @@ class DSBASE final : public RefCounted<IDSBase> {
   mutable std::int32_t netCount_ = -1;  // cached net change count, -1 = stale
   std::int32_t autoIncValue_ = 1;
   std::vector<DSRef<DSBASE>> nested_;  // per field, set for fldTABLE fields
+  std::vector<FieldLink> fieldLinks_;  // id kFieldLinkBase + n at n
+  std::vector<FieldLink> nestedLinks_; // per field: link fields of a nested table
   std::uint32_t nextLink_ = 0;
   std::vector<std::vector<std::uint32_t>> slotsOfLink_;
   DSBASE* master_ = nullptr;  // not owning

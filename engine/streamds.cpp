@@ -1,9 +1,11 @@
 // DSBASE::StreamDS: writing a table as a binary packet.
 #include <cstring>
 #include <memory>
+#include <unordered_map>
 
 #include "engine/dstable.h"
 #include "engine/fieldcompare.h"
+#include "engine/hugepages.h"
 #include "engine/packetformat.h"
 #include "engine/packetwriter.h"
 #include "engine/xmlpacket.h"
@@ -14,6 +16,82 @@ class TableStreamer {
  public:
   explicit TableStreamer(DSPacket& out) : out_(out) {}
 
+  // Where a nested table's rows land in the packet: the reader numbers them
+  // in that order, so a nested change log is written in those numbers.
+  using Renumbering = std::unordered_map<const DSBASE*, std::unordered_map<std::uint32_t, std::uint32_t>>;
+
+  // The original version of a modified record (from the table's log).
+  std::uint32_t OriginalOf(const DSBASE& t, std::uint32_t slot) {
+    auto it = originals_.find(&t);
+    if (it == originals_.end()) {
+      std::unordered_map<std::uint32_t, std::uint32_t> m;
+      for (std::size_t at = 0; at + 2 < t.changeLog_.size(); at += 3)
+        if (t.changeLog_[at + 2] == 8) m[t.changeLog_[at]] = t.changeLog_[at + 1];
+      it = originals_.emplace(&t, std::move(m)).first;
+    }
+    const auto f = it->second.find(slot);
+    return f == it->second.end() ? 0 : f->second;
+  }
+
+  // A nested-table or blob value of a modified row that its original version
+  // holds as well is written as unchanged, so that nested rows appear once
+  // and the reader shares the original's value.
+  bool SameAsOriginal(const DSBASE& t, std::uint32_t slot, const DSFLDDesc& f) {
+    const TableData& d = t.d_;
+    if (d.isDelta || !(d.attrs[slot - 1] & dsRecModified)) return false;
+    const std::uint32_t org = OriginalOf(t, slot);
+    if (org == 0 || org >= slot) return false;
+    const std::uint8_t* a = d.Rec(slot);
+    const std::uint8_t* b = d.Rec(org);
+    return a[f.iNullOffsInRec] == b[f.iNullOffsInRec] &&
+           std::memcmp(a + f.iFldOffsInRec, b + f.iFldOffsInRec, 4) == 0;
+  }
+
+  // Follows the rows exactly as Row writes them and numbers each nested
+  // table's rows in that order.
+  void Order(const DSBASE& t, const std::vector<std::uint32_t>& slots, Renumbering& ren) {
+    const auto cols = Columns(t);
+    for (std::uint32_t slot : slots) {
+      const std::uint8_t* rec = t.d_.Rec(slot);
+      for (std::uint32_t c : cols) {
+        const DSFLDDesc& f = t.d_.fields[c];
+        const DSBASE* n = t.Nested(c);
+        if (f.iFldType != fldTABLE || !n || rec[f.iNullOffsInRec]) continue;
+        const std::uint32_t link = Rd32(rec + f.iFldOffsInRec);
+        if ((link & 0x80000000u) || SameAsOriginal(t, slot, f)) continue;
+        std::vector<std::uint32_t> rows;
+        bool zs = false;
+        SelectRows(*n, &n->SlotsOfLink(link), false, rows, zs);
+        auto& m = ren[n];
+        for (std::uint32_t r : rows) m.emplace(r, static_cast<std::uint32_t>(m.size() + 1));
+        Order(*n, rows, ren);
+      }
+    }
+  }
+
+  // A nested table's log in the numbers its rows get in the packet; entries
+  // about rows that are not written are left out.
+  static std::vector<std::uint32_t> RenumberedLog(const DSBASE& t, const Renumbering* ren) {
+    if (!t.d_.nested || !ren) return t.changeLog_;
+    static const std::unordered_map<std::uint32_t, std::uint32_t> kNone;
+    const auto it = ren->find(&t);
+    const auto& m = it == ren->end() ? kNone : it->second;
+    std::vector<std::uint32_t> out;
+    for (std::size_t at = 0; at + 2 < t.changeLog_.size(); at += 3) {
+      const std::uint32_t s = t.changeLog_[at], p = t.changeLog_[at + 1], k = t.changeLog_[at + 2];
+      const auto ns = m.find(s);
+      if (ns == m.end()) continue;
+      std::uint32_t np = p;
+      if (k == 8) {
+        const auto q = m.find(p);
+        if (q == m.end()) continue;
+        np = q->second;
+      }
+      out.insert(out.end(), {ns->second, np, k});
+    }
+    return out;
+  }
+
   static std::vector<std::uint32_t> Columns(const DSBASE& t) {
     std::vector<std::uint32_t> cols;
     const auto& f = t.d_.fields;
@@ -22,7 +100,7 @@ class TableStreamer {
     return cols;
   }
 
-  static EngineResult Meta(const DSBASE& t, IDSWriter& w, bool attrs) {
+  static EngineResult Meta(const DSBASE& t, IDSWriter& w, bool attrs, const Renumbering* ren) {
     const auto cols = Columns(t);
     for (std::uint32_t i : cols) {
       const DSFLDDesc& f = t.d_.fields[i];
@@ -63,7 +141,7 @@ class TableStreamer {
               return r;
       }
       if (f.iFldType == fldTABLE && t.Nested(i))
-        if (EngineResult r = Meta(*t.Nested(i), w, attrs)) return r;
+        if (EngineResult r = Meta(*t.Nested(i), w, attrs, ren)) return r;
     }
     if (attrs) {
       if (!t.d_.isDelta) {
@@ -91,10 +169,11 @@ class TableStreamer {
               return r;
           }
         }
-        if (!t.changeLog_.empty()) {
-          std::vector<std::uint8_t> v(4 + 4 * t.changeLog_.size());
-          Wr32(v.data(), static_cast<std::uint32_t>(t.changeLog_.size()));
-          for (std::size_t k = 0; k < t.changeLog_.size(); ++k) Wr32(v.data() + 4 + 4 * k, t.changeLog_[k]);
+        const std::vector<std::uint32_t> log = RenumberedLog(t, ren);
+        if (!log.empty()) {
+          std::vector<std::uint8_t> v(4 + 4 * log.size());
+          Wr32(v.data(), static_cast<std::uint32_t>(log.size()));
+          for (std::size_t k = 0; k < log.size(); ++k) Wr32(v.data() + 4 + 4 * k, log[k]);
           if (EngineResult r = w.AddAttribute(pcktAttrArea, "CHANGE_LOG", 0x00820004u,
                                               static_cast<std::uint32_t>(v.size()), v.data()))
             return r;
@@ -181,6 +260,10 @@ class TableStreamer {
         }
         case fldBLOB: {
           const std::uint32_t id = Rd32(v);
+          if (SameAsOriginal(t, slot, f)) {
+            out_[bits + j / 4] |= static_cast<std::uint8_t>(2u << (2 * (j % 4)));
+            break;
+          }
           if (id & dsDELAYEDBIT) {
             PutLen(id, 4);
             break;
@@ -194,6 +277,10 @@ class TableStreamer {
         case fldTABLE: {
           const std::uint32_t link = Rd32(v);
           const DSBASE* n = t.Nested(cols[j]);
+          if (SameAsOriginal(t, slot, f)) {
+            out_[bits + j / 4] |= static_cast<std::uint8_t>(2u << (2 * (j % 4)));
+            break;
+          }
           if ((link & 0x80000000u) || !n) {
             PutLen(0x80000000u, 4);
             break;
@@ -314,6 +401,7 @@ class TableStreamer {
     out_.insert(out_.end(), b, b + width);
   }
   DSPacket& out_;
+  std::unordered_map<const DSBASE*, std::unordered_map<std::uint32_t, std::uint32_t>> originals_;
 };
 
 EngineResult DSBASE::StreamDS(DSPacket* packet) noexcept {
@@ -326,24 +414,30 @@ EngineResult DSBASE::StreamDS(DSPacket* packet) noexcept {
     DSDATAPACKET* w = new DSDATAPACKET();
     DSRef<IDSWriter> wref(w, true);
     if (EngineResult r = w->Init_Sequential(PACKETVERSION_1, static_cast<std::uint32_t>(cols.size()))) return r;
-    if (EngineResult r = TableStreamer::Meta(*this, *w, !dontInclMetadata_)) return r;
     DSPacket& out = *packet;
-    if (EngineResult r = w->GetDataPacket(&out)) return r;
     std::vector<std::uint32_t> slots;
     bool zeroStatus = false;
     TableStreamer::SelectRows(*this, nullptr, true, slots, zeroStatus);
+    TableStreamer::Renumbering ren;
+    TableStreamer s(out);
+    if (HasNestedTables()) s.Order(*this, slots, ren);
+    if (EngineResult r = TableStreamer::Meta(*this, *w, !dontInclMetadata_, &ren)) return r;
+    if (EngineResult r = w->GetDataPacket(&out)) return r;
     bool flat = true;
     for (auto c : cols) flat = flat && d_.fields[c].iFldType != fldBLOB && d_.fields[c].iFldType != fldTABLE;
     if (flat) {
       // fixed upper bound per row: write through a pointer, then trim
       // (an uninitialised buffer: only the bytes written are touched)
-      std::unique_ptr<std::uint8_t[]> buf(new std::uint8_t[slots.size() * TableStreamer::MaxRow(d_, cols) + 1]);
+      const std::size_t room = slots.size() * TableStreamer::MaxRow(d_, cols) + 1;
+      std::unique_ptr<std::uint8_t[]> buf(new std::uint8_t[room]);
+      AdviseHugePages(buf.get(), room);
       std::uint8_t* end = buf.get();
       for (auto slot : slots) end = TableStreamer::RowFlat(d_, cols, slot, zeroStatus, end);
+      out.reserve(out.size() + static_cast<std::size_t>(end - buf.get()));
+      AdviseHugePages(out.data(), out.capacity());
       out.insert(out.end(), buf.get(), end);
     } else {
       out.reserve(out.size() + slots.size() * (static_cast<std::size_t>(d_.recSize) + 4));
-      TableStreamer s(out);
       for (auto slot : slots) s.Row(*this, cols, slot, zeroStatus);
     }
     Wr32(out.data() + 14, static_cast<std::uint32_t>(slots.size()));
