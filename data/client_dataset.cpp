@@ -47,6 +47,7 @@ TCustomClientDataSet::TCustomClientDataSet(components::TComponent* owner)
       FAggregates(std::make_unique<components::TOwnedCollection>(this, components::TCollectionItem::StaticClass())),
       FParams(std::make_unique<components::TOwnedCollection>(this, components::TCollectionItem::StaticClass()))
 {
+    SetObjectView(true);
 }
 
 TCustomClientDataSet::~TCustomClientDataSet()

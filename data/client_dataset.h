@@ -3,6 +3,7 @@
 // the in-memory table engine. Every record-level operation of TDataSet is one
 // or a few calls on an engine table (IDSBase) and cursor (IDSCursor); engine
 // failures surface as EDBClient with the engine's own message.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -150,12 +151,36 @@ public:
     }
     core::Variant Lookup(const std::u16string& keyFields, const core::Variant& keyValues,
                          const std::u16string& resultFields) override;
-    // On the current index: exact and nearest key, and key ranges.
+
+    // --- keys on the current index (client_dataset_keys.cpp) ---
+    // The key-editing mode: SetKey/EditKey (and the range keys below) enter
+    // dsSetKey, where the fields read and write the key; Post keeps it,
+    // Cancel puts the previous key back.
+    void SetKey() { SetKeyBuffer(TKeyIndex::kiLookup, true); }
+    void EditKey() { SetKeyBuffer(TKeyIndex::kiLookup, false); }
+    bool GotoKey();
+    void GotoNearest();
     bool FindKey(const std::vector<core::Variant>& values);
+    // `exclusive` marks the key Exclusive, as KeyExclusive does in the key-editing mode.
     void FindNearest(const std::vector<core::Variant>& values, bool exclusive = false);
+    bool KeyExclusive() const;
+    void SetKeyExclusive(bool value);
+    int KeyFieldCount() const;
+    void SetKeyFieldCount(int value);
+    void Post() override;
+    void Cancel() override;
+    void ClearFields() override;
+
+    // --- key ranges (client_dataset_ranges.cpp) ---
+    void SetRangeStart() { SetKeyBuffer(TKeyIndex::kiRangeStart, true); }
+    void SetRangeEnd() { SetKeyBuffer(TKeyIndex::kiRangeEnd, true); }
+    void EditRangeStart() { SetKeyBuffer(TKeyIndex::kiRangeStart, false); }
+    void EditRangeEnd() { SetKeyBuffer(TKeyIndex::kiRangeEnd, false); }
+    void ApplyRange();
+    void CancelRange();
+    // The exclusive flags mark the keys Exclusive, as KeyExclusive does.
     void SetRange(const std::vector<core::Variant>& startValues, const std::vector<core::Variant>& endValues,
                   bool startExclusive = false, bool endExclusive = false);
-    void CancelRange();
     bool Ranged() const { return FRanged; }
 
     // --- engine access (for the search and change-log features) ---
@@ -176,7 +201,8 @@ public:
     void SetRecNo(int value) override;
     void InitRecord(TRecordBuffer buffer) override;
     void ClearCalcFields(TRecordBuffer buffer) override;
-    void InternalCancel() override {}
+    // Releases the blob values of the abandoned edit (client_dataset_blobs.cpp).
+    void InternalCancel() override;
     void InternalEdit() override;
     void InternalInsert() override;
 
@@ -202,6 +228,7 @@ public:
     void InternalOpen() override;
     bool IsCursorOpen() const override { return static_cast<bool>(FDSCursor); }
 
+    std::unique_ptr<TDataSetBlobStream> CreateBlobStream(TField* field, TBlobStreamMode mode) override;
     bool BookmarkValid(const TBookmark& bookmark) override;
     int CompareBookmarks(const TBookmark& b1, const TBookmark& b2) override;
     bool GetCurrentRecord(TRecordBuffer buffer) override;
@@ -216,6 +243,17 @@ protected:
     void DefineProperties(components::TFiler& filer) override;
 
 private:
+    // The search and range keys: a header and an engine record (record
+    // layout) holding the key values.
+    enum class TKeyIndex : uint8_t { kiLookup, kiRangeStart, kiRangeEnd, kiCurRangeStart, kiCurRangeEnd, kiSave };
+    struct TKeyBuffer {
+        bool Modified = false;
+        bool Exclusive = false;
+        int32_t FieldCount = 0;
+        std::vector<uint8_t> Record;
+        bool operator==(const TKeyBuffer&) const = default;
+    };
+
     // The record-buffer trailer after the engine record and calculated fields.
 #pragma pack(push, 1)
     struct TRecInfo {
@@ -227,6 +265,8 @@ private:
     static_assert(sizeof(TRecInfo) == 6);
 
     engine::DSRef<engine::IDSBase> NewTable() const;
+    void AddFieldDesc(const std::vector<engine::DSFLDDesc>& descs, size_t& next, int& fieldNo, TFieldDefs& defs,
+                      int depth);
     void InitBufferPointers(bool readCursorProps);
     void ReadDSOptions();
     TRecordBuffer GetActiveRecBuf() const;
@@ -245,7 +285,14 @@ private:
     void DropFindCursor() { FFindCursor = {}; }
     std::vector<uint8_t> ParseFilterText(const std::u16string& text, TFilterOptions options) const;
     static engine::DSBool FilterCallback(engine::DSClientData client, const std::uint8_t* record);
-    std::vector<uint8_t> MakeKey(const std::vector<core::Variant>& values);
+    TKeyBuffer& KeyBuffer(TKeyIndex index) { return FKeyBuffers[static_cast<std::size_t>(index)]; }
+    void ClearKeyBuffer(TKeyBuffer& key);
+    void SetKeyBuffer(TKeyIndex index, bool clear);
+    void PostKeyBuffer(bool commit);
+    void SetKeyFields(TKeyIndex index, const std::vector<core::Variant>& values);
+    TKeyBuffer& EditedKey() const;
+    // Drops a range the cursor applies (an index change or CancelRange).
+    bool ResetCursorRange();
     bool LocateRecord(const std::u16string& keyFields, const core::Variant& keyValues, TLocateOptions options);
     TRecInfo& RecInfo(TRecordBuffer buffer) const { return *reinterpret_cast<TRecInfo*>(buffer + FRecInfoOfs); }
     std::vector<uint8_t> SaveDataPacket(TDataPacketFormat format);
@@ -283,11 +330,11 @@ private:
     engine::hDSFilter FExprFilter = 0;
     engine::hDSFilter FFuncFilter = 0;
     const std::uint8_t* FFilterBuffer = nullptr;
-    std::vector<uint8_t> FKeyBuffer;
+    std::array<TKeyBuffer, 6> FKeyBuffers;
+    TKeyBuffer* FKeyBuffer = nullptr;
     engine::DSRef<engine::IDSCursor> FFindCursor;
     TUpdateStatusSet FStatusFilter;
     bool FRanged = false;
-    std::vector<uint8_t> FCurRangeStart, FCurRangeEnd;
 };
 
 class TClientDataSet : public TCustomClientDataSet {

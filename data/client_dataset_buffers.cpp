@@ -261,7 +261,7 @@ TRecordBuffer TCustomClientDataSet::GetActiveRecBuf() const
     // the engine's record under test; fields only read it
     case TDataSetState::dsFilter: return const_cast<TRecordBuffer>(FFilterBuffer);
     case TDataSetState::dsSetKey:
-        return FKeyBuffer.empty() ? nullptr : const_cast<TRecordBuffer>(FKeyBuffer.data());
+        return FKeyBuffer && !FKeyBuffer->Record.empty() ? FKeyBuffer->Record.data() : nullptr;
     default: return nullptr;
     }
 }
@@ -313,12 +313,15 @@ void TCustomClientDataSet::SetFieldData(TField* field, const void* buffer, bool)
         else
             std::memset(p + 1, 0, size);
     } else {
+        // a key holds only key fields of the current index (any field while
+        // the order has no key fields)
+        if (st == TDataSetState::dsSetKey &&
+            (field->FieldNo() < 1 || (IndexFieldCount() > 0 && !GetIsIndexField(field))))
+            DatabaseErrorFmt(this, "Field '{}' is not indexed and cannot be modified",
+                             core::ToUtf8(field->DisplayName()));
         if (field->FieldNo() < 1)
             DatabaseErrorFmt(nullptr, "Field '{}' not found", core::ToUtf8(field->DisplayName()));
         const auto fieldNo = static_cast<std::uint32_t>(field->FieldNo());
-        if (st == TDataSetState::dsSetKey && !GetIsIndexField(field))
-            DatabaseErrorFmt(this, "Field '{}' is not indexed and cannot be modified",
-                             core::ToUtf8(field->DisplayName()));
         if (st == TDataSetState::dsFilter)
             DatabaseError(data::msg::NotEditing, this);
         if (st != TDataSetState::dsSetKey && st != TDataSetState::dsFilter) {

@@ -2,6 +2,7 @@
 // descriptors, and the reverse for CreateDataSet.
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <optional>
 
 #include "core/ustring.h"
@@ -125,6 +126,8 @@ EngineType MapDefinition(TFieldType t, int size, int precision)
     case TFieldType::ftOraClob: return {fldBLOB, fldstHMEMO, 0, 0};
     case TFieldType::ftOraBlob: return {fldBLOB, fldstHBINARY, 0, 0};
     case TFieldType::ftOraTimeStamp: return {fldDATETIME, fldstORATIMESTAMP, 0, 0};
+    case TFieldType::ftADT: return {fldADT, 0, 0, 0};
+    case TFieldType::ftArray: return {fldARRAY, 0, size, 0};
     case TFieldType::ftTimeStampOffset: return {fldDATETIMEOFFSET, 0, 0, 0};
     default: return {fldUNKNOWN, 0, 0, 0};
     }
@@ -145,54 +148,81 @@ void TCustomClientDataSet::InternalInitFieldDefs()
     try {
         defs.Clear();
         int fieldNo = 1;
-        for (size_t i = 0; i < descs.size(); ++i) {
-            const DSFLDDesc& d = descs[i];
-            if (d.iFldAttr & fldAttrLINK) {
-                ++fieldNo;
-                continue;
-            }
-            const std::string rawName(d.szName, strnlen(d.szName, DSNAMELEN));
-            std::u16string name = core::FromUtf8(rawName);
-            if (rawName.size() == DSNAMELEN - 1) {
-                char optName[DSNAMELEN] = "FIELDNAME";
-                std::uint32_t type = 0, length = 0;
-                const void* value = nullptr;
-                if (FDSBase->GetOptParameter(0, static_cast<std::uint32_t>(i + 1), optName, &type, &length, &value) ==
-                        DBERR_NONE &&
-                    value && length > 0) {
-                    const auto* p = static_cast<const char*>(value);
-                    name = core::FromUtf8(std::string_view(p, strnlen(p, length)));
-                }
-            }
-            const std::u16string baseName = name;
-            for (int n = 1; defs.IndexOf(name) >= 0; ++n)
-                name = core::FromUtf8(fmt::format("{}_{}", core::ToUtf8(baseName), n));
-            const std::optional<DefType> mapped = MapDescriptor(d);
-            if (!mapped)
-                continue;
-            TFieldDef* def = defs.AddFieldDef();
-            def->SetName(name);
-            def->SetDataType(mapped->Type);
-            def->SetSize(mapped->Size);
-            def->SetPrecision(mapped->Precision);
-            def->SetFieldNo(fieldNo++);
-            TFieldAttributes attrs;
-            if (d.iFldAttr & fldAttrHIDDEN)
-                attrs.Include(TFieldAttribute::faHiddenCol);
-            if (d.iFldAttr & fldAttrREADONLY)
-                attrs.Include(TFieldAttribute::faReadonly);
-            if (d.iFldAttr & fldAttrREQUIRED)
-                attrs.Include(TFieldAttribute::faRequired);
-            if (d.iFldSubType == fldstFIXED)
-                attrs.Include(TFieldAttribute::faFixed);
-            def->SetAttributes(attrs);
-            def->SetInternalCalcField(d.bCalculated != 0);
-        }
+        size_t next = 0;
+        while (next < descs.size())
+            AddFieldDesc(descs, next, fieldNo, defs, 0);
     } catch (...) {
         defs.EndUpdate();
         throw;
     }
     defs.EndUpdate();
+}
+
+// One descriptor (and, for an object type, the descriptors of its children)
+// as a definition in `defs`; `next` and `fieldNo` move past what it took.
+void TCustomClientDataSet::AddFieldDesc(const std::vector<engine::DSFLDDesc>& descs, size_t& next, int& fieldNo,
+                                        TFieldDefs& defs, int depth)
+{
+    const size_t i = next++;
+    const DSFLDDesc& d = descs[i];
+    if (d.iFldAttr & fldAttrLINK) {
+        ++fieldNo;
+        return;
+    }
+    const std::string rawName(d.szName, strnlen(d.szName, DSNAMELEN));
+    std::u16string name = core::FromUtf8(rawName);
+    if (rawName.size() == DSNAMELEN - 1) {
+        char optName[DSNAMELEN] = "FIELDNAME";
+        std::uint32_t type = 0, length = 0;
+        const void* value = nullptr;
+        if (FDSBase->GetOptParameter(0, static_cast<std::uint32_t>(i + 1), optName, &type, &length, &value) ==
+                DBERR_NONE &&
+            value && length > 0) {
+            const auto* p = static_cast<const char*>(value);
+            name = core::FromUtf8(std::string_view(p, strnlen(p, length)));
+        }
+    }
+    const std::u16string baseName = name;
+    for (int n = 1; defs.IndexOf(name) >= 0; ++n)
+        name = core::FromUtf8(fmt::format("{}_{}", core::ToUtf8(baseName), n));
+    const std::optional<DefType> mapped = MapDescriptor(d);
+    if (!mapped)
+        return;
+    TFieldDef* def = defs.AddFieldDef();
+    def->SetName(name);
+    def->SetDataType(mapped->Type);
+    def->SetSize(mapped->Size);
+    def->SetPrecision(mapped->Precision);
+    def->SetFieldNo(fieldNo++);
+    TFieldAttributes attrs;
+    if (d.iFldAttr & fldAttrHIDDEN)
+        attrs.Include(TFieldAttribute::faHiddenCol);
+    if (d.iFldAttr & fldAttrREADONLY)
+        attrs.Include(TFieldAttribute::faReadonly);
+    if (d.iFldAttr & fldAttrREQUIRED)
+        attrs.Include(TFieldAttribute::faRequired);
+    if (d.iFldSubType == fldstFIXED)
+        attrs.Include(TFieldAttribute::faFixed);
+    def->SetAttributes(attrs);
+    def->SetInternalCalcField(d.bCalculated != 0);
+    // The engine nests a bounded number of levels; a damaged descriptor list
+    // must not recurse without end.
+    if ((mapped->Type != TFieldType::ftADT && mapped->Type != TFieldType::ftArray) || depth > 32)
+        return;
+    if (mapped->Type == TFieldType::ftADT) {
+        for (int c = 0; c < d.iUnits1 && next < descs.size(); ++c)
+            AddFieldDesc(descs, next, fieldNo, *def->ChildDefs(), depth + 1);
+        return;
+    }
+    // An array: the first element stands for all of them; the others are skipped.
+    if (d.iUnits1 <= 0 || next >= descs.size())
+        return;
+    const size_t first = next;
+    int elementNo = fieldNo;
+    AddFieldDesc(descs, next, elementNo, *def->ChildDefs(), depth + 1);
+    const size_t span = next - first;
+    next = std::min(descs.size(), next + span * static_cast<size_t>(d.iUnits1 - 1));
+    fieldNo += d.iUnits2 > 0 ? d.iUnits2 : static_cast<int>(span) * d.iUnits1;
 }
 
 void TCustomClientDataSet::CreateDataSet()
@@ -202,13 +232,12 @@ void TCustomClientDataSet::CreateDataSet()
         InitFieldDefsFromFields();
     TFieldDefs& defs = FieldDefs();
     std::vector<DSFLDDesc> descs;
-    for (int i = 0; i < defs.Count(); ++i) {
-        const TFieldDef* def = defs.Items(i);
+    std::function<void(TFieldDef*, const std::u16string&)> add = [&](TFieldDef* def, const std::u16string& defName) {
         const EngineType e = MapDefinition(def->DataType(), def->Size(), def->Precision());
-        if (e.Type == fldUNKNOWN)
+        if (e.Type == fldUNKNOWN || ((e.Type == fldADT || e.Type == fldARRAY) && !def->HasChildDefs()))
             DatabaseErrorFmt(this, "Field '{}' is of an unsupported type", core::ToUtf8(def->Name()));
         DSFLDDesc d{};
-        const std::string name = core::ToUtf8(def->Name());
+        const std::string name = core::ToUtf8(defName);
         std::snprintf(d.szName, sizeof d.szName, "%s", name.c_str());
         d.iFldType = e.Type;
         d.iFldSubType = def->Attributes().Contains(TFieldAttribute::faFixed) && e.Type == fldZSTRING ? fldstFIXED
@@ -221,8 +250,20 @@ void TCustomClientDataSet::CreateDataSet()
             d.iFldAttr |= fldAttrREADONLY;
         if (def->Required())
             d.iFldAttr |= fldAttrREQUIRED;
+        if (e.Type == fldADT)
+            d.iUnits1 = def->ChildDefs()->Count();
         descs.push_back(d);
-    }
+        if (e.Type == fldADT)
+            for (int c = 0; c < def->ChildDefs()->Count(); ++c)
+                add(def->ChildDefs()->Items(c), def->ChildDefs()->Items(c)->Name());
+        else if (e.Type == fldARRAY && (def->Size() <= 0 || def->Size() > 0xFFFF))
+            DatabaseError(data::msg::InvalidFieldSize);
+        else if (e.Type == fldARRAY)
+            for (int k = 0; k < def->Size(); ++k)
+                add(def->ChildDefs()->Items(0), core::FromUtf8(fmt::format("{}[{}]", core::ToUtf8(defName), k)));
+    };
+    for (int i = 0; i < defs.Count(); ++i)
+        add(defs.Items(i), defs.Items(i)->Name());
     if (descs.empty())
         DatabaseError(msg::NoFieldsDefined);
     engine::DSRef<engine::IDSBase> table = NewTable();

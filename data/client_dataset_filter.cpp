@@ -261,7 +261,9 @@ bool TCustomClientDataSet::FindRecord(bool restart, bool goForward)
 
 void TCustomClientDataSet::OpenExtras()
 {
-    FKeyBuffer.assign(static_cast<std::size_t>(FRecordSize), 0);
+    for (TKeyBuffer& key : FKeyBuffers)
+        key = TKeyBuffer{false, false, 0, std::vector<uint8_t>(static_cast<std::size_t>(FRecordSize), 0)};
+    FKeyBuffer = nullptr;
     if (!FIndexName.empty()) {
         if (FFieldsIndex)
             SortOnFieldList(FIndexName);
@@ -279,9 +281,9 @@ void TCustomClientDataSet::CloseExtras()
     FExprFilter = 0;
     FFuncFilter = 0;
     FFilterBuffer = nullptr;
-    FKeyBuffer.clear();
-    FCurRangeStart.clear();
-    FCurRangeEnd.clear();
+    for (TKeyBuffer& key : FKeyBuffers)
+        key = TKeyBuffer{};
+    FKeyBuffer = nullptr;
     FRanged = false;
     FIndexFieldNos.clear();
 }

@@ -67,8 +67,9 @@ void TCustomClientDataSet::ApplyIndex(const std::u16string& value, bool fieldLis
                 SortOnFieldList(value);
             else
                 SwitchToIndex(fieldList ? std::u16string() : value);
-            FCurRangeStart.clear();
-            FCurRangeEnd.clear();
+            // A range belongs to the keys of the order it was set on; the
+            // cursor keeps its range keys across an order change, so drop it.
+            ResetCursorRange();
             FRanged = false;
             FIndexName = value;
             FFieldsIndex = fieldList;

@@ -1,5 +1,5 @@
-// TCustomClientDataSet: locating and looking up records by field values, and
-// searching and limiting the records by key values of the current index.
+// TCustomClientDataSet: locating and looking up records by field values.
+// Searching by key values of the current index is in client_dataset_keys.cpp.
 #include <cstring>
 
 #include "core/ustring.h"
@@ -172,99 +172,6 @@ core::Variant TCustomClientDataSet::Lookup(const std::u16string& keyFields, cons
     for (auto& v : values)
         arr.push_back(core::VariantBox{std::move(v)});
     return arr;
-}
-
-// ------------------------------------------------------------------ keys and ranges
-
-std::vector<uint8_t> TCustomClientDataSet::MakeKey(const std::vector<core::Variant>& values)
-{
-    if (IndexFieldCount() == 0)
-        DatabaseError(u"No index currently active", this);
-    if (values.size() > static_cast<std::size_t>(IndexFieldCount()))
-        Check(engine::DBERR_OUTOFRANGE);
-    std::vector<uint8_t> key(static_cast<std::size_t>(FRecordSize), 0);
-    Check(FDSCursor->InitRecord(key.data()));
-    FKeyBuffer = key;
-    const TDataSetState save = SetTempState(TDataSetState::dsSetKey);
-    try {
-        for (std::size_t i = 0; i < values.size(); ++i)
-            IndexFields(static_cast<int>(i))->SetValue(values[i]);
-    } catch (...) {
-        RestoreState(save);
-        throw;
-    }
-    RestoreState(save);
-    key = FKeyBuffer;
-    return key;
-}
-
-bool TCustomClientDataSet::FindKey(const std::vector<core::Variant>& values)
-{
-    CheckBrowseMode();
-    std::vector<uint8_t> key = MakeKey(values);
-    DoBeforeScroll();
-    CursorPosChanged();
-    const engine::EngineResult r =
-        FDSCursor->GetRecordForKey(static_cast<std::uint32_t>(values.size()), 0, key.data(), nullptr);
-    if (r != engine::DBERR_NONE) {
-        // the engine left its cursor where the key would be: back to the window
-        Resync({});
-        return false;
-    }
-    Resync({TResyncModeItem::rmExact, TResyncModeItem::rmCenter});
-    DoAfterScroll();
-    return true;
-}
-
-void TCustomClientDataSet::FindNearest(const std::vector<core::Variant>& values, bool exclusive)
-{
-    CheckBrowseMode();
-    std::vector<uint8_t> key = MakeKey(values);
-    DoBeforeScroll();
-    Check(FDSCursor->MoveToKey(exclusive ? engine::keySEARCHGT : engine::keySEARCHGEQ,
-                               static_cast<std::uint32_t>(values.size()), 0, key.data()));
-    CursorPosChanged();
-    Resync({TResyncModeItem::rmCenter});
-    DoAfterScroll();
-}
-
-void TCustomClientDataSet::SetRange(const std::vector<core::Variant>& startValues,
-                                    const std::vector<core::Variant>& endValues, bool startExclusive,
-                                    bool endExclusive)
-{
-    CheckBrowseMode();
-    std::vector<uint8_t> low = MakeKey(startValues);
-    std::vector<uint8_t> high = MakeKey(endValues);
-    const std::size_t fields = std::max(startValues.size(), endValues.size());
-    // the current-range copies include the flags, so an unchanged range is applied once
-    low.push_back(startExclusive ? 1 : 0);
-    low.push_back(static_cast<uint8_t>(startValues.size()));
-    high.push_back(endExclusive ? 1 : 0);
-    high.push_back(static_cast<uint8_t>(endValues.size()));
-    if (low != FCurRangeStart || high != FCurRangeEnd) {
-        Check(FDSCursor->SetRange(static_cast<std::uint32_t>(fields), startValues.empty() ? nullptr : low.data(),
-                                  startExclusive ? 0 : 1, endValues.empty() ? nullptr : high.data(),
-                                  endExclusive ? 0 : 1));
-        FCurRangeStart = std::move(low);
-        FCurRangeEnd = std::move(high);
-        DropFindCursor();
-        First();
-    }
-    FRanged = true;
-}
-
-void TCustomClientDataSet::CancelRange()
-{
-    CheckBrowseMode();
-    UpdateCursorPos();
-    if (!FCurRangeStart.empty() || !FCurRangeEnd.empty()) {
-        Check(FDSCursor->DropRange());
-        FCurRangeStart.clear();
-        FCurRangeEnd.clear();
-        DropFindCursor();
-        Resync({});
-    }
-    FRanged = false;
 }
 
 } // namespace data

@@ -25,6 +25,7 @@ TDataSet::TDataSet(components::TComponent* owner)
 TDataSet::~TDataSet()
 {
     TComponent::Destroying();
+    DetachBlobStreams();
     // A descendant closes in its own destructor; what is left here only
     // detaches the observers without calling the record operations.
     if (FState != TDataSetState::dsInactive) {
@@ -121,6 +122,7 @@ void TDataSet::CloseCursor()
         FBlockReadSize = 0;
     }
     FInternalOpenComplete = false;
+    DetachBlobStreams();
     FreeFieldBuffers();
     ClearBuffers();
     SetBufListSize(0);

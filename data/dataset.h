@@ -12,6 +12,7 @@
 #include "components/component.h"
 #include "core/closure.h"
 #include "core/variant.h"
+#include "data/blob_stream.h"
 #include "data/db_error.h"
 #include "data/db_types.h"
 #include "data/field.h"
@@ -100,7 +101,8 @@ public:
     void Delete();
     void CheckBrowseMode();
     void UpdateRecord();
-    void ClearFields();
+    // Virtual so that a dataset with a key-editing mode clears the key, not the active record.
+    virtual void ClearFields();
     void InsertRecord(const std::vector<core::Variant>& values) { AddRecord(values, false); }
     void AppendRecord(const std::vector<core::Variant>& values) { AddRecord(values, true); }
     TBookmark Bookmark() const { return GetBookmark(); }
@@ -124,6 +126,13 @@ public:
     void SetFieldValues(std::u16string_view names, const core::Variant& value);
     bool DefaultFields() const;
     bool ObjectView() const { return FObjectView; }
+    // Object view: ADT and array columns become object fields holding their
+    // children; otherwise every leaf column is a field of its own, named by
+    // its full name. Only while closed.
+    void SetObjectView(bool value);
+    // The definition for a field's full name ("A.B", "Arr[2]"), searching the
+    // child definitions, and the field number it stands for; none if absent.
+    TFieldDef* FindFieldDef(std::u16string_view fullName, int* fieldNo = nullptr) const;
     void InitFieldDefs();
     void InitFieldDefsFromFields();
     bool AutomaticFieldsScope() const { return FAutomaticFieldsScope; }
@@ -139,6 +148,10 @@ public:
     TDataSetState SetTempState(TDataSetState value);
     void RestoreState(TDataSetState value);
     void GetCalcFields(TRecordBuffer buffer) { GetCalcFieldsImpl(buffer); }
+    // Open blob streams: their pending writes are stored before a post and
+    // dropped by a cancel or a close.
+    void BlobStreamOpened(TDataSetBlobStream* stream) { FBlobStreams.push_back(stream); }
+    void BlobStreamClosed(TDataSetBlobStream* stream);
     int DataSourceCount() const { return static_cast<int>(FDataSources.size()); }
     TDataSource* DataSources(int index) const;
 
@@ -249,6 +262,11 @@ public:
     // Public virtual operations.
     virtual bool BookmarkValid(const TBookmark&) { return false; }
     virtual void Cancel();
+    // A stream over `field`'s blob value in the record of the current state;
+    // none when the dataset keeps no blobs.
+    virtual std::unique_ptr<TDataSetBlobStream> CreateBlobStream(TField* field, TBlobStreamMode mode);
+    // The blob value of the field numbered `fieldNo` (empty when null or when there is none).
+    virtual core::Bytes GetBlobFieldData(int fieldNo);
     virtual int CompareBookmarks(const TBookmark&, const TBookmark&) { return 0; }
     virtual void FreeBookmark(TBookmark& bookmark) { bookmark.clear(); }
     virtual TBookmark GetBookmark() const;
@@ -268,6 +286,7 @@ public:
 protected:
     void SetBookmarkSize(int value) { FBookmarkSize = value; }
     void SetFound(bool value) { FFound = value; }
+    void SetModified(bool value) { FModified = value; }
     void SetUniDirectional(bool value) { FIsUniDirectional = value; }
     bool BookmarkAvailable() const;
     void CheckOperation(void (TDataSet::*operation)(), const TDataSetErrorEvent& errorEvent);
@@ -293,11 +312,14 @@ private:
     // The window has the scratch row a fetch reads into.
     bool HasScratchBuffer() const;
     bool IsSourceAttached(const TDataSource* source) const;
+    void FlushBlobStreams();
+    void DetachBlobStreams();
 
     std::unique_ptr<TFields> FFields;
     std::unique_ptr<TFields> FAggFields;
     std::unique_ptr<TFieldDefs> FFieldDefs;
     std::vector<TDataSource*> FDataSources;
+    std::vector<TDataSetBlobStream*> FBlobStreams;
     TDataLink* FFirstDataLink = nullptr;
     int FBufferCount = 0;
     int FRecordCount = 0;

@@ -118,12 +118,16 @@ void TDataSet::Append()
 
 void TDataSet::Post()
 {
+    if (FState == TDataSetState::dsEdit || FState == TDataSetState::dsInsert)
+        FlushBlobStreams();
     UpdateRecord();
     if (FState != TDataSetState::dsEdit && FState != TDataSetState::dsInsert)
         return;
     DataEvent(TDataEvent::deCheckBrowseMode, 0);
     DoBeforePost();
     CheckOperation(&TDataSet::InternalPost, OnPostError);
+    // The record is stored: streams still open no longer write to it.
+    DetachBlobStreams();
     FreeFieldBuffers();
     SetState(TDataSetState::dsBrowse);
     Resync({});
@@ -142,6 +146,7 @@ void TDataSet::Cancel()
         if (wasInsert)
             DoBeforeScroll();
     }
+    DetachBlobStreams();
     UpdateCursorPos();
     InternalCancel();
     FreeFieldBuffers();

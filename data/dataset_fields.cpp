@@ -2,8 +2,10 @@
 // calculated fields, state field values and the shared conversion buffer.
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "data/dataset.h"
+#include "data/field_object.h"
 #include "data/field_types.h"
 
 namespace data {
@@ -45,20 +47,142 @@ void TDataSet::CreateFields()
         }
     }
     int position = 0;
-    for (int i = 0; i < FFieldDefs->Count(); ++i) {
-        TFieldDef* def = FFieldDefs->Items(i);
-        using enum TFieldType;
-        const TFieldType t = def->DataType();
-        if (t == ftUnknown || t == ftADT || t == ftArray || t == ftReference || t == ftDataSet)
-            continue;
-        if (def->Attributes().Contains(TFieldAttribute::faHiddenCol) && !FFieldDefs->HiddenFields())
-            continue;
-        if (FFieldOptions.AutoCreateMode != TFieldsAutoCreationMode::acExclusive && FindField(def->Name()))
-            continue;
-        TField* field = def->CreateField(this);
+    auto place = [&](TField* field) {
         if (FFieldOptions.PositionMode == TFieldsPositionMode::poFirst)
             FFields->SetFieldIndex(field, position++);
+    };
+    auto hidden = [&](const TFieldDef* def) {
+        return def->Attributes().Contains(TFieldAttribute::faHiddenCol) && !FFieldDefs->HiddenFields();
+    };
+    using enum TFieldType;
+    if (FObjectView) {
+        // Top-level definitions, object types with their children.
+        for (int i = 0; i < FFieldDefs->Count(); ++i) {
+            TFieldDef* def = FFieldDefs->Items(i);
+            const TFieldType t = def->DataType();
+            if (t == ftUnknown || t == ftReference || t == ftDataSet || hidden(def))
+                continue;
+            if (FFieldOptions.AutoCreateMode != TFieldsAutoCreationMode::acExclusive && FindField(def->Name()))
+                continue;
+            place(def->CreateField(this));
+        }
+        return;
     }
+    // Flat view: one field per leaf definition, named by its full name.
+    std::function<void(TFieldDef*, const std::u16string&)> flat = [&](TFieldDef* def, const std::u16string& name) {
+        const TFieldType t = def->DataType();
+        if (t == ftUnknown || t == ftReference || t == ftDataSet || hidden(def))
+            return;
+        if (t == ftADT) {
+            if (def->HasChildDefs())
+                for (int c = 0; c < def->ChildDefs()->Count(); ++c)
+                    flat(def->ChildDefs()->Items(c), name + u"." + def->ChildDefs()->Items(c)->Name());
+            return;
+        }
+        if (t == ftArray) {
+            if (def->HasChildDefs())
+                for (int e = 0; e < def->Size(); ++e)
+                    flat(def->ChildDefs()->Items(0), name + core::FromUtf8(fmt::format("[{}]", e)));
+            return;
+        }
+        if (FFieldOptions.AutoCreateMode != TFieldsAutoCreationMode::acExclusive && FindField(name))
+            return;
+        place(def->CreateField(this, name, nullptr, false));
+    };
+    for (int i = 0; i < FFieldDefs->Count(); ++i)
+        flat(FFieldDefs->Items(i), FFieldDefs->Items(i)->Name());
+}
+
+namespace {
+// Field numbers a definition and its descendants take up.
+int FieldSpan(TFieldDef* def)
+{
+    if (!def->HasChildDefs())
+        return 1;
+    if (def->DataType() == TFieldType::ftArray)
+        return 1 + std::max(def->Size(), 0) * FieldSpan(def->ChildDefs()->Items(0));
+    int span = 1;
+    for (int i = 0; i < def->ChildDefs()->Count(); ++i)
+        span += FieldSpan(def->ChildDefs()->Items(i));
+    return span;
+}
+
+// "Name[3]" -> ("Name", 3); anything else -> (segment, -1).
+std::pair<std::u16string_view, int> SplitIndex(std::u16string_view segment)
+{
+    if (segment.size() < 4 || segment.back() != u']')
+        return {segment, -1};
+    const size_t open = segment.rfind(u'[');
+    if (open == std::u16string_view::npos || open == 0 || open + 2 > segment.size() - 1)
+        return {segment, -1};
+    int index = 0;
+    for (size_t i = open + 1; i + 1 < segment.size(); ++i) {
+        const char16_t c = segment[i];
+        if (c < u'0' || c > u'9' || index > 100000000)
+            return {segment, -1};
+        index = index * 10 + (c - u'0');
+    }
+    return {segment.substr(0, open), index};
+}
+} // namespace
+
+TFieldDef* TDataSet::FindFieldDef(std::u16string_view fullName, int* fieldNo) const
+{
+    // A top-level definition's number counts the fields of the definitions before it.
+    auto topLevel = [&](int index) {
+        int no = FFieldNoOfs;
+        for (int i = 0; i < index; ++i)
+            no += FieldSpan(FFieldDefs->Items(i));
+        return no;
+    };
+    const int whole = FFieldDefs->IndexOf(fullName);
+    if (whole >= 0) {
+        if (fieldNo)
+            *fieldNo = topLevel(whole);
+        return FFieldDefs->Items(whole);
+    }
+    TFieldDefs* defs = FFieldDefs.get();
+    TFieldDef* def = nullptr;
+    int no = 0;
+    size_t pos = 0;
+    while (pos <= fullName.size()) {
+        size_t end = fullName.find(u'.', pos);
+        if (end == std::u16string_view::npos)
+            end = fullName.size();
+        const auto [name, element] = SplitIndex(fullName.substr(pos, end - pos));
+        if (!defs)
+            return nullptr;
+        const int i = defs->IndexOf(name);
+        if (i < 0)
+            return nullptr;
+        TFieldDef* found = defs->Items(i);
+        if (!def) {
+            no = topLevel(i);
+        } else {
+            no += 1;
+            for (int k = 0; k < i; ++k)
+                no += FieldSpan(defs->Items(k));
+        }
+        def = found;
+        if (element >= 0) {
+            if (def->DataType() != TFieldType::ftArray || !def->HasChildDefs() || element >= def->Size())
+                return nullptr;
+            TFieldDef* elementDef = def->ChildDefs()->Items(0);
+            no += 1 + element * FieldSpan(elementDef);
+            def = elementDef;
+        }
+        defs = def->HasChildDefs() && def->DataType() != TFieldType::ftArray ? def->ChildDefs() : nullptr;
+        pos = end + 1;
+    }
+    if (fieldNo)
+        *fieldNo = no;
+    return def;
+}
+
+void TDataSet::SetObjectView(bool value)
+{
+    CheckInactive();
+    FObjectView = value;
 }
 
 void TDataSet::DestroyFields() { FFields->ClearAutomatic(); }
@@ -94,12 +218,14 @@ void TDataSet::BindFields(bool binding)
     FBlobFieldCount = 0;
     FInternalCalcFields = false;
     FIOBufferSize = 0;
-    for (int i = 0; i < FFields->Count(); ++i) {
-        TField* field = FFields->Fields(i);
+    std::function<void(TField*)> bind = [&](TField* field) {
         if (!binding) {
             field->BindField(false);
             field->SetFieldNoInternal(0);
-            continue;
+            if (auto* object = dynamic_cast<TObjectField*>(field))
+                for (int c = 0; c < object->FieldCount(); ++c)
+                    bind(object->Fields().Fields(c));
+            return;
         }
         switch (field->FieldKind()) {
         case TFieldKind::fkCalculated:
@@ -114,12 +240,11 @@ void TDataSet::BindFields(bool binding)
         case TFieldKind::fkAggregate: field->SetFieldNoInternal(-1); break;
         case TFieldKind::fkData:
         case TFieldKind::fkInternalCalc: {
-            const int index = FFieldDefs->IndexOf(field->FullName());
-            if (index < 0)
+            int number = 0;
+            TFieldDef* def = FindFieldDef(field->FullName(), &number);
+            if (!def)
                 DatabaseErrorFmt(this, "Field '{}' not found", core::ToUtf8(field->DisplayName()));
-            TFieldDef* def = FFieldDefs->Items(index);
-            field->SetFieldNoInternal(field->FieldKind() == TFieldKind::fkInternalCalc ? def->FieldNo()
-                                                                                        : index + FFieldNoOfs);
+            field->SetFieldNoInternal(field->FieldKind() == TFieldKind::fkInternalCalc ? def->FieldNo() : number);
             if (FFieldOptions.UpdatePersistent && field->LifeCycle() == TFieldLifeCycle::lcPersistent &&
                 field->FieldKind() == TFieldKind::fkData && field->DataType() == def->DataType())
                 SetFieldProps(field, def);
@@ -133,7 +258,12 @@ void TDataSet::BindFields(bool binding)
         }
         field->BindField(true);
         FIOBufferSize = std::max(FIOBufferSize, field->IOSize());
-    }
+        if (auto* object = dynamic_cast<TObjectField*>(field))
+            for (int c = 0; c < object->FieldCount(); ++c)
+                bind(object->Fields().Fields(c));
+    };
+    for (int i = 0; i < FFields->Count(); ++i)
+        bind(FFields->Fields(i));
     if (FFieldOptions.PositionMode == TFieldsPositionMode::poFieldNo && binding) {
         std::vector<TField*> sorted;
         for (int i = 0; i < FFields->Count(); ++i)

@@ -7,6 +7,7 @@
 #include "data/dataset.h"
 #include "data/db_error.h"
 #include "data/field_defs.h"
+#include "data/field_object.h"
 #include "data/fields.h"
 
 namespace data {
@@ -17,11 +18,52 @@ TField::TField(TComponent* owner) : TComponent(owner) {}
 
 TField::~TField()
 {
-    if (FDataSet) {
-        if (FDataSet->Active() && !FDataSet->InState(components::TComponentState::csDestroying))
-            FDataSet->Close();
-        if (FFields)
-            FFields->Remove(this);
+    if (FDataSet && FDataSet->Active() && !FDataSet->InState(components::TComponentState::csDestroying))
+        FDataSet->Close();
+    // Also a child of an object field that has no dataset leaves its list.
+    if (FFields)
+        FFields->Remove(this);
+}
+
+void TField::SetDataSetInternal(TDataSet* value)
+{
+    FDataSet = value;
+    if (auto* object = dynamic_cast<TObjectField*>(this))
+        for (int i = 0; i < object->FieldCount(); ++i)
+            object->Fields().Fields(i)->SetDataSetInternal(value);
+}
+
+std::u16string TField::FullName() const
+{
+    if (!FParentField)
+        return FFieldName;
+    // An array element's name already carries the array's name.
+    if (FParentField->DataType() == TFieldType::ftArray) {
+        TObjectField* outer = FParentField->ParentField();
+        return outer ? outer->FullName() + u"." + FFieldName : FFieldName;
+    }
+    return FParentField->FullName() + u"." + FFieldName;
+}
+
+void TField::SetParentField(TObjectField* value)
+{
+    if (value == FParentField)
+        return;
+    if (FDataSet)
+        FDataSet->CheckInactive();
+    if (value) {
+        if (value->DataSet())
+            value->DataSet()->CheckInactive();
+        value->Fields().CheckFieldName(FFieldName);
+    }
+    if (FFields)
+        FFields->Remove(this);
+    SetDataSetInternal(nullptr);
+    FParentField = value;
+    if (value) {
+        FLifeCycle = value->LifeCycle();
+        value->Fields().Add(this);
+        SetDataSetInternal(value->DataSet());
     }
 }
 
@@ -237,9 +279,8 @@ void TField::Bind(bool binding)
         return;
     // A definition larger than the field (kept so by the compatibility
     // rules) may be stored in up to two bytes per unit plus a length.
-    const int index = FDataSet->FieldDefs().IndexOf(FullName());
-    if (index >= 0)
-        FWriteSize = GetDataSize() + 2 * std::max(FDataSet->FieldDefs().Items(index)->Size(), 0) + 16;
+    if (const TFieldDef* def = FDataSet->FindFieldDef(FullName()))
+        FWriteSize = GetDataSize() + 2 * std::max(def->Size(), 0) + 16;
 }
 
 void TField::CheckTypeSize(int value)
@@ -347,6 +388,8 @@ void TField::SetParentComponent(TComponent* value)
         return;
     if (auto* dataSet = dynamic_cast<TDataSet*>(value))
         SetDataSet(dataSet);
+    else if (auto* object = dynamic_cast<TObjectField*>(value))
+        SetParentField(object);
 }
 
 void TField::ReadState(components::TReader& reader)
@@ -354,9 +397,16 @@ void TField::ReadState(components::TReader& reader)
     TComponent::ReadState(reader);
     if (auto* dataSet = dynamic_cast<TDataSet*>(reader.Parent()))
         SetDataSet(dataSet);
+    else if (auto* object = dynamic_cast<TObjectField*>(reader.Parent()))
+        SetParentField(object);
 }
 
-TComponent* TField::GetParentComponent() const { return FDataSet; }
+TComponent* TField::GetParentComponent() const
+{
+    if (FParentField)
+        return FParentField;
+    return FDataSet;
+}
 
 void TField::SetDataSet(TDataSet* value)
 {

@@ -16,6 +16,7 @@ namespace data {
 class TDataSet;
 class TFields;
 class TField;
+class TObjectField;
 
 using TFieldNotifyEvent = core::Closure<void(TField*)>;
 using TFieldGetTextEvent = core::Closure<void(TField*, std::u16string& text, bool displayText)>;
@@ -30,7 +31,11 @@ public:
     TDataSet* DataSet() const { return FDataSet; }
     const std::u16string& FieldName() const { return FFieldName; }
     void SetFieldName(const std::u16string& value);
-    std::u16string FullName() const { return FFieldName; }
+    // The name qualified by the enclosing object fields: "Parent.Child"; an
+    // array element's own name is already "Array[i]".
+    std::u16string FullName() const;
+    // The object (ADT or array) field this field is nested in; none for a top-level field.
+    TObjectField* ParentField() const { return FParentField; }
     TFieldType DataType() const { return FDataType; }
     TFieldKind FieldKind() const { return FFieldKind; }
     int FieldNo() const { return FFieldNo; }
@@ -114,6 +119,8 @@ public:
     // Used by the dataset and the field list.
     void SetFieldNoInternal(int value) { FFieldNo = value; }
     void SetFieldsInternal(TFields* value) { FFields = value; }
+    // Sets the dataset of the field and of every field nested in it.
+    void SetDataSetInternal(TDataSet* value);
     void SetLifeCycleInternal(TFieldLifeCycle value) { FLifeCycle = value; }
     void SetSizeInternal(int value) { FSize = value; }
     void SetFieldTypeInternal(TFieldType value) { FDataType = value; }
@@ -171,6 +178,8 @@ public:
     virtual void SetAsVariant(const core::Variant& value);
     virtual void SetDataSet(TDataSet* value);
     virtual void SetFieldKind(TFieldKind value);
+    // Nests the field in `value`'s child list (taking its dataset), or takes it out.
+    virtual void SetParentField(TObjectField* value);
     virtual void SetSize(int value);
     virtual void SetTextImpl(const std::u16string& value);
     virtual void SetVarValue(const core::Variant& value);
@@ -181,6 +190,7 @@ public:
 protected:
     friend class TFields;
     friend class TDataSet;
+    friend class TObjectField;
     [[noreturn]] void AccessError(const char16_t* typeName) const;
     [[noreturn]] void InvalidValueError() const;
     [[noreturn]] void RangeErrorFmt(double value, double min, double max) const;
@@ -193,6 +203,7 @@ protected:
     TDataSet* FDataSet = nullptr;
     std::u16string FFieldName;
     TFields* FFields = nullptr;
+    TObjectField* FParentField = nullptr;
     TFieldType FDataType = TFieldType::ftUnknown;
     bool FReadOnly = false;
     TFieldKind FFieldKind = TFieldKind::fkData;

@@ -2,34 +2,13 @@
 
 #include <cstring>
 
-#include "data/client_dataset.h"
+#include "data/dataset.h"
 #include "data/db_error.h"
 #include "data/field_types.h"
 
 namespace data {
 
 using components::TComponent;
-
-namespace {
-
-// The record buffer a field reads and writes in the dataset's current state.
-TRecordBuffer StateBuffer(const TDataSet& ds)
-{
-    switch (ds.State()) {
-    case TDataSetState::dsBrowse:
-    case TDataSetState::dsBlockRead:
-    case TDataSetState::dsOldValue:
-    case TDataSetState::dsCurValue:
-    case TDataSetState::dsNewValue: return ds.IsEmpty() ? nullptr : ds.ActiveBuffer();
-    case TDataSetState::dsEdit:
-    case TDataSetState::dsInsert: return ds.ActiveBuffer();
-    case TDataSetState::dsCalcFields:
-    case TDataSetState::dsInternalCalc: return ds.CalcBuffer();
-    default: return nullptr;
-    }
-}
-
-} // namespace
 
 TBlobField::TBlobField(TComponent* owner) : TBlobField(owner, TFieldType::ftBlob) {}
 
@@ -41,36 +20,32 @@ void TBlobField::CheckTypeSize(int value)
         DatabaseError(msg::InvalidFieldSize);
 }
 
-// Blob values live in the engine's blob store, reached through the client
-// dataset's cursor with the record buffer of the current state.
+namespace {
+// The caller hears of a failed store; the stream must not try again (and
+// report the same failure a second time) when it is destroyed.
+void FlushOrDrop(TDataSetBlobStream& stream)
+{
+    try {
+        stream.Flush();
+    } catch (...) {
+        stream.Detach();
+        throw;
+    }
+}
+} // namespace
+
+// Blob values are moved through the dataset's blob streams, so the field
+// works with any dataset that keeps blobs.
 bool TBlobField::ReadBlob(core::Bytes& value) const
 {
     value.clear();
     if (!FDataSet)
         DatabaseErrorFmt(nullptr, "Field '{}' has no dataset", core::ToUtf8(DisplayName()));
-    auto* cds = dynamic_cast<TCustomClientDataSet*>(FDataSet);
-    if (!cds)
-        AccessError(u"String");
-    TRecordBuffer rec = StateBuffer(*cds);
-    if (!rec || !cds->DSCursor() || FFieldNo < 1)
+    std::unique_ptr<TDataSetBlobStream> stream =
+        FDataSet->CreateBlobStream(const_cast<TBlobField*>(this), TBlobStreamMode::bmRead);
+    if (!stream || stream->IsNull())
         return false;
-    const auto fieldNo = static_cast<uint32_t>(FFieldNo);
-    engine::DSBool blank = 0;
-    cds->Check(cds->DSCursor()->GetField(rec, fieldNo, nullptr, &blank));
-    if (blank)
-        return false;
-    uint32_t length = 0;
-    cds->Check(cds->DSCursor()->GetBlobLen(rec, fieldNo, &length));
-    value.resize(length);
-    if (length == 0)
-        return true;
-    const engine::EngineResult r = cds->DSCursor()->GetBlob(rec, fieldNo, 0, value.data(), &length);
-    if (r == engine::DBERR_FIELDISBLANK) {
-        value.clear();
-        return false;
-    }
-    cds->Check(r);
-    value.resize(length);
+    value = stream->Data();
     return true;
 }
 
@@ -78,26 +53,49 @@ void TBlobField::WriteBlob(const core::Bytes* value)
 {
     if (!FDataSet)
         DatabaseErrorFmt(nullptr, "Field '{}' has no dataset", core::ToUtf8(DisplayName()));
-    auto* cds = dynamic_cast<TCustomClientDataSet*>(FDataSet);
-    if (!cds)
+    std::unique_ptr<TDataSetBlobStream> stream = FDataSet->CreateBlobStream(this, TBlobStreamMode::bmWrite);
+    if (!stream)
         AccessError(u"String");
-    const TDataSetState st = cds->State();
-    if (st != TDataSetState::dsEdit && st != TDataSetState::dsInsert)
-        DatabaseError(msg::NotEditing, cds);
-    TRecordBuffer rec = StateBuffer(*cds);
-    if (!rec || !cds->DSCursor())
-        DatabaseError(msg::NotEditing, cds);
-    if (FFieldNo < 1)
-        DatabaseErrorFmt(nullptr, "Field '{}' not found", core::ToUtf8(DisplayName()));
-    if (FReadOnly)
-        DatabaseErrorFmt(nullptr, "Field '{}' cannot be modified", core::ToUtf8(DisplayName()));
-    Validate(value ? static_cast<const void*>(value->data()) : nullptr);
-    const auto fieldNo = static_cast<uint32_t>(FFieldNo);
     if (value && !value->empty())
-        cds->Check(cds->DSCursor()->PutBlob(rec, fieldNo, 0, value->data(), static_cast<uint32_t>(value->size())));
-    else
-        cds->Check(cds->DSCursor()->PutBlob(rec, fieldNo, 0, nullptr, 0));
-    cds->DataEvent(TDataEvent::deFieldChange, reinterpret_cast<intptr_t>(this));
+        stream->WriteBuffer(value->data(), value->size());
+    FlushOrDrop(*stream);
+}
+
+void TBlobField::LoadFromStream(core::TStream& source)
+{
+    if (!FDataSet)
+        DatabaseErrorFmt(nullptr, "Field '{}' has no dataset", core::ToUtf8(DisplayName()));
+    std::unique_ptr<TDataSetBlobStream> stream = FDataSet->CreateBlobStream(this, TBlobStreamMode::bmWrite);
+    if (!stream)
+        AccessError(u"String");
+    try {
+        stream->CopyFrom(source, 0);
+    } catch (...) {
+        stream->Detach();
+        throw;
+    }
+    FlushOrDrop(*stream);
+}
+
+void TBlobField::SaveToStream(core::TStream& dest) const
+{
+    core::Bytes v;
+    ReadBlob(v);
+    if (!v.empty())
+        dest.WriteBuffer(v.data(), v.size());
+}
+
+void TBlobField::LoadFromFile(const std::u16string& fileName)
+{
+    core::TFileStream file(core::ToUtf8(fileName), core::TFileMode::fmOpenRead);
+    LoadFromStream(file);
+}
+
+void TBlobField::SaveToFile(const std::u16string& fileName) const
+{
+    core::Bytes v;
+    ReadBlob(v);
+    core::SaveFileAtomically(core::ToUtf8(fileName), v);
 }
 
 int64_t TBlobField::BlobSize() const

@@ -5,6 +5,7 @@
 // ("(Memo)", "(MEMO)" when not null); AsString is the content.
 #include <string>
 
+#include "core/stream.h"
 #include "data/field.h"
 
 namespace data {
@@ -18,6 +19,13 @@ public:
     void SetTransliterate(bool value) { FTransliterate = value; }
     // Length of the value in bytes (0 when null).
     int64_t BlobSize() const;
+    // The value becomes the whole content of `source`, read from its start
+    // (an empty source makes it null); or the value is written to `dest` at
+    // its position.
+    void LoadFromStream(core::TStream& source);
+    void SaveToStream(core::TStream& dest) const;
+    void LoadFromFile(const std::u16string& fileName);
+    void SaveToFile(const std::u16string& fileName) const;
 
     void CheckTypeSize(int value) override;
     core::Bytes GetAsBytes() const override;

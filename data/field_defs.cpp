@@ -2,11 +2,18 @@
 
 #include "data/dataset.h"
 #include "data/db_error.h"
+#include "data/field_object.h"
 #include "data/field_types.h"
 
 namespace data {
 
+namespace {
+constexpr int kMaxArrayElements = 0xFFFF;
+} // namespace
+
 TFieldDef::TFieldDef(components::TCollection* collection) : TCollectionItem(collection) {}
+
+TFieldDef::~TFieldDef() = default;
 
 TFieldDefs* TFieldDef::FieldDefs() const { return dynamic_cast<TFieldDefs*>(Collection()); }
 
@@ -33,7 +40,8 @@ TFieldClass TFieldDef::FieldClass() const
     return DefaultFieldClass(FDataType);
 }
 
-TField* TFieldDef::CreateField(components::TComponent* owner, const std::u16string& fieldName)
+TField* TFieldDef::CreateField(components::TComponent* owner, const std::u16string& fieldName,
+                               TObjectField* parentField, bool createChildren)
 {
     TFieldDefs* defs = FieldDefs();
     TDataSet* ds = defs ? defs->DataSet() : nullptr;
@@ -49,13 +57,45 @@ TField* TFieldDef::CreateField(components::TComponent* owner, const std::u16stri
             ds->SetFieldProps(field, this);
         else
             field->SetSizeInternal(FSize);
-        if (ds)
+        if (parentField)
+            field->SetParentField(parentField);
+        else if (ds)
             field->SetDataSet(ds);
+        auto* object = dynamic_cast<TObjectField*>(field);
+        if (object && createChildren && HasChildDefs()) {
+            if (FDataType == TFieldType::ftArray) {
+                // No storage holds more fields than this; a larger size is damaged or mistyped.
+                if (FSize > kMaxArrayElements)
+                    DatabaseError(msg::InvalidFieldSize);
+                TFieldDef* element = FChildDefs->Items(0);
+                for (int i = 0; i < FSize; ++i)
+                    element->CreateField(owner, core::FromUtf8(fmt::format("{}[{}]", core::ToUtf8(field->FieldName()), i)),
+                                         object, true);
+            } else {
+                for (int i = 0; i < FChildDefs->Count(); ++i)
+                    FChildDefs->Items(i)->CreateField(owner, {}, object, true);
+            }
+        }
     } catch (...) {
         delete field;
         throw;
     }
     return field;
+}
+
+TFieldDefs* TFieldDef::ChildDefs()
+{
+    if (!FChildDefs)
+        FChildDefs = std::make_unique<TFieldDefs>(this);
+    return FChildDefs.get();
+}
+
+bool TFieldDef::HasChildDefs() const { return FChildDefs && FChildDefs->Count() > 0; }
+
+TFieldDef* TFieldDef::ParentDef() const
+{
+    TFieldDefs* defs = FieldDefs();
+    return defs ? defs->ParentDef() : nullptr;
 }
 
 void TFieldDef::Assign(components::TPersistent* source)
@@ -68,6 +108,11 @@ void TFieldDef::Assign(components::TPersistent* source)
         FInternalCalcField = d->FInternalCalcField;
         FDataType = d->FDataType;
         FAttributes = d->FAttributes;
+        if (FChildDefs)
+            FChildDefs->Clear();
+        if (d->HasChildDefs())
+            for (int i = 0; i < d->FChildDefs->Count(); ++i)
+                ChildDefs()->AddFieldDef()->Assign(d->FChildDefs->Items(i));
         Changed(false);
         return;
     }
@@ -75,6 +120,13 @@ void TFieldDef::Assign(components::TPersistent* source)
 }
 
 TFieldDefs::TFieldDefs(TDataSet* owner) : TOwnedCollection(owner, TFieldDef::StaticClass()), FDataSet(owner) {}
+
+TFieldDefs::TFieldDefs(TFieldDef* parentDef)
+    : TOwnedCollection(parentDef, TFieldDef::StaticClass()),
+      FDataSet(parentDef->FieldDefs() ? parentDef->FieldDefs()->DataSet() : nullptr),
+      FParentDef(parentDef)
+{
+}
 
 TFieldDef* TFieldDefs::Add(const std::u16string& name, TFieldType dataType, int size, bool required)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // Field definitions: what columns the storage offers. A dataset's fields are
 // created from them or bound to them by name when it opens.
+#include <memory>
 #include <string>
 
 #include "components/collection.h"
@@ -16,6 +17,7 @@ class TFieldDef : public components::TCollectionItem {
     DECLARE_CLASS(TFieldDef, components::TCollectionItem)
 public:
     explicit TFieldDef(components::TCollection* collection);
+    ~TFieldDef() override;
 
     const std::u16string& Name() const { return FName; }
     void SetName(const std::u16string& value);
@@ -36,12 +38,21 @@ public:
     void SetFieldNo(int value) { FFieldNo = value; }
     TFieldClass FieldClass() const;
     TFieldDefs* FieldDefs() const;
-    // Creates this definition's field, owned by `owner`, attached to the dataset.
-    TField* CreateField(components::TComponent* owner, const std::u16string& fieldName = {});
+    // Creates this definition's field, owned by `owner`, attached to the
+    // dataset or nested in `parentField`; an object field gets its children
+    // (one per child definition, or Size elements of an array) when asked.
+    TField* CreateField(components::TComponent* owner, const std::u16string& fieldName = {},
+                        TObjectField* parentField = nullptr, bool createChildren = true);
+    // Definitions of an object type's children (an array's one element), created on demand.
+    TFieldDefs* ChildDefs();
+    bool HasChildDefs() const;
+    // The definition whose child this one is; none at the top level.
+    TFieldDef* ParentDef() const;
     void Assign(components::TPersistent* source) override;
     std::u16string GetDisplayName() const override { return FName; }
 
 private:
+    std::unique_ptr<TFieldDefs> FChildDefs;
     std::u16string FName;
     int FPrecision = 0;
     int FFieldNo = 0;
@@ -55,6 +66,9 @@ class TFieldDefs : public components::TOwnedCollection {
     DECLARE_CLASS(TFieldDefs, components::TOwnedCollection)
 public:
     explicit TFieldDefs(TDataSet* owner);
+    // Child definitions of `parentDef` (same dataset).
+    explicit TFieldDefs(TFieldDef* parentDef);
+    TFieldDef* ParentDef() const { return FParentDef; }
 
     TDataSet* DataSet() const { return FDataSet; }
     TFieldDef* Items(int index) const { return static_cast<TFieldDef*>(TCollection::Items(index)); }
@@ -75,6 +89,7 @@ protected:
 
 private:
     TDataSet* FDataSet;
+    TFieldDef* FParentDef = nullptr;
     bool FHiddenFields = false;
     bool FUpdated = false;
 };

@@ -13,8 +13,11 @@
 #include "data/field_boolean.h"
 #include "data/field_datetime.h"
 #include "data/field_defs.h"
+#include "data/field_interface.h"
 #include "data/field_numbers.h"
+#include "data/field_object.h"
 #include "data/field_text.h"
+#include "data/field_variant.h"
 #include "data/number_format.h"
 #include "engine/collation.h"
 #include "platform/locale.h"
@@ -632,6 +635,11 @@ TFieldClass DefaultFieldClass(TFieldType type)
     case ftExtended: return &TExtendedField::StaticClass();
     case ftTimeStampOffset: return &TSQLTimeStampOffsetField::StaticClass();
     case ftSingle: return &TSingleField::StaticClass();
+    case ftADT: return &TADTField::StaticClass();
+    case ftArray: return &TArrayField::StaticClass();
+    case ftVariant: return &TVariantField::StaticClass();
+    case ftInterface: return &TInterfaceField::StaticClass();
+    case ftIDispatch: return &TIDispatchField::StaticClass();
     default: return nullptr;
     }
 }

@@ -69,7 +69,9 @@ void TFields::Add(TField* field)
     FDict[Key(field->FieldName())] = field;
     FList.push_back(field);
     field->SetFieldsInternal(this);
-    field->FDataSet = FDataSet;
+    // The list of an object field's children has no dataset: they take their parent's.
+    if (FDataSet)
+        field->SetDataSetInternal(FDataSet);
     if (field->LifeCycle() == TFieldLifeCycle::lcAutomatic)
         ++FAutomaticFieldsCount;
     Changed();
@@ -87,7 +89,8 @@ void TFields::Remove(TField* field)
     if (field->LifeCycle() == TFieldLifeCycle::lcAutomatic)
         --FAutomaticFieldsCount;
     field->SetFieldsInternal(nullptr);
-    field->FDataSet = nullptr;
+    if (FDataSet || !field->ParentField())
+        field->SetDataSetInternal(nullptr);
     Changed();
 }
 
@@ -97,7 +100,8 @@ void TFields::Clear()
         TField* f = FList.back();
         FList.pop_back();
         f->SetFieldsInternal(nullptr);
-        f->FDataSet = nullptr;
+        if (FDataSet || !f->ParentField())
+            f->SetDataSetInternal(nullptr);
     }
     FDict.clear();
     FAutomaticFieldsCount = 0;
@@ -116,7 +120,7 @@ void TFields::ClearAutomatic()
             FDict.erase(d);
         --FAutomaticFieldsCount;
         f->SetFieldsInternal(nullptr);
-        f->FDataSet = nullptr;
+        f->SetDataSetInternal(nullptr);
         delete f;
         changed = true;
     }

@@ -8,9 +8,12 @@
 #include "data/field_blob.h"
 #include "data/field_boolean.h"
 #include "data/field_datetime.h"
+#include "data/field_interface.h"
 #include "data/field_numbers.h"
+#include "data/field_object.h"
 #include "data/field_text.h"
 #include "data/field_types.h"
+#include "data/field_variant.h"
 
 namespace data {
 
@@ -31,7 +34,9 @@ void RegisterDataClasses()
                                  &TGraphicField::StaticClass(), &TWideStringField::StaticClass(),
                                  &TGuidField::StaticClass(), &TLargeintField::StaticClass(),
                                  &TLongWordField::StaticClass(), &TSingleField::StaticClass(),
-                                 &TExtendedField::StaticClass()});
+                                 &TExtendedField::StaticClass(), &TVariantField::StaticClass(),
+                                 &TInterfaceField::StaticClass(), &TIDispatchField::StaticClass(),
+                                 &TADTField::StaticClass(), &TArrayField::StaticClass()});
 }
 
 } // namespace data

@@ -1,19 +1,24 @@
 #pragma once
 // TMemDataSet: a small dataset over a std::vector of records, for tests and
 // benchmarks of the dataset layer. Each record is one block of bytes: per
-// column a null flag followed by the column's stored value.
+// column a null flag followed by the column's stored value. Blob, variant
+// and interface columns store a 4-byte number into a side store of values.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "data/dataset.h"
+#include "data/field_interface.h"
 
 namespace memds {
 
 using namespace data;
 
+// An ftADT column is followed by its Size children (columns of their own);
+// an ftArray column by its Size elements, all of the first element's kind.
 struct Column {
     std::u16string Name;
     TFieldType Type;
@@ -240,8 +245,8 @@ public:
     void InternalInitFieldDefs() override
     {
         FieldDefs().Clear();
-        for (const Column& c : FColumns)
-            FieldDefs().Add(c.Name, c.Type, c.Type == TFieldType::ftString ? c.Size : 0, c.Required);
+        for (size_t col = 0; col < FColumns.size();)
+            AddDefs(FieldDefs(), col);
     }
     void InternalOpen() override
     {
@@ -266,7 +271,12 @@ public:
         const uint8_t* p = rec + kHeader + FOffsets[static_cast<size_t>(col)];
         if (!p[0])
             return false;
-        if (buffer)
+        const TFieldType type = FColumns[static_cast<size_t>(col)].Type;
+        if (buffer && type == TFieldType::ftVariant)
+            *static_cast<core::Variant*>(buffer) = FVariants[StoredId(p) - 1];
+        else if (buffer && type == TFieldType::ftInterface)
+            *static_cast<TInterfaceValue*>(buffer) = FInterfaces[StoredId(p) - 1];
+        else if (buffer)
             std::memcpy(buffer, p + 1, static_cast<size_t>(FSizes[static_cast<size_t>(col)]));
         return true;
     }
@@ -282,11 +292,59 @@ public:
         uint8_t* p = rec + kHeader + FOffsets[static_cast<size_t>(col)];
         p[0] = buffer ? 1 : 0;
         const size_t size = static_cast<size_t>(FSizes[static_cast<size_t>(col)]);
-        if (buffer)
+        const TFieldType type = FColumns[static_cast<size_t>(col)].Type;
+        if (buffer && type == TFieldType::ftVariant) {
+            FVariants.push_back(*static_cast<const core::Variant*>(buffer));
+            PutId(p, FVariants.size());
+        } else if (buffer && type == TFieldType::ftInterface) {
+            FInterfaces.push_back(*static_cast<const TInterfaceValue*>(buffer));
+            PutId(p, FInterfaces.size());
+        } else if (buffer) {
             std::memcpy(p + 1, buffer, size);
-        else
+        } else {
             std::memset(p + 1, 0, size);
+        }
         DataEvent(TDataEvent::deFieldChange, reinterpret_cast<intptr_t>(field));
+    }
+
+    std::unique_ptr<TDataSetBlobStream> CreateBlobStream(TField* field, TBlobStreamMode mode) override
+    {
+        const int col = field ? field->FieldNo() - 1 : -1;
+        if (col < 0 || col >= static_cast<int>(FColumns.size()) || field->DataSet() != this)
+            return nullptr;
+        // Values live in the side store; a write adds a new one and points the
+        // record buffer (still the one being edited) at it.
+        auto stream = std::make_unique<TDataSetBlobStream>(field, mode);
+        TMemDataSet* self = this;
+        const TRecordBuffer rec = RecordBufferForState();
+        const size_t offset = kHeader + FOffsets[static_cast<size_t>(col)];
+        stream->Open(
+            [self, rec, offset](core::Bytes& value) {
+                if (!rec || !rec[offset])
+                    return false;
+                value = self->FBlobs[StoredId(rec + offset) - 1];
+                return true;
+            },
+            [self, rec, offset](const core::Bytes* value) {
+                if (!rec || rec != self->ActiveBuffer())
+                    data::DatabaseError(data::msg::NotEditing, self);
+                rec[offset] = value ? 1 : 0;
+                if (value) {
+                    self->FBlobs.push_back(*value);
+                    PutId(rec + offset, self->FBlobs.size());
+                } else {
+                    std::memset(rec + offset + 1, 0, 4);
+                }
+            });
+        return stream;
+    }
+    // Blob values written so far (the side store only grows).
+    size_t BlobCount() const { return FBlobs.size(); }
+    const core::Bytes& RowBlob(size_t row, int col) const
+    {
+        static const core::Bytes none;
+        const uint8_t* p = FRows[row].Data.data() + FOffsets[static_cast<size_t>(col)];
+        return p[0] ? FBlobs[StoredId(p) - 1] : none;
     }
 
     int GetRecordCount() const override { return static_cast<int>(FRows.size()); }
@@ -320,6 +378,33 @@ public:
 
 private:
     static constexpr int kHeader = 9; // id, index hint, bookmark flag
+
+    // The definition of column `col` (with its children), advancing `col` past them.
+    void AddDefs(TFieldDefs& defs, size_t& col)
+    {
+        const Column& c = FColumns[col++];
+        const bool sized = c.Type == TFieldType::ftString || c.Type == TFieldType::ftADT || c.Type == TFieldType::ftArray;
+        TFieldDef* def = defs.Add(c.Name, c.Type, sized ? c.Size : 0, c.Required);
+        if (c.Type == TFieldType::ftADT) {
+            for (int k = 0; k < c.Size && col < FColumns.size(); ++k)
+                AddDefs(*def->ChildDefs(), col);
+        } else if (c.Type == TFieldType::ftArray && c.Size > 0 && col < FColumns.size()) {
+            AddDefs(*def->ChildDefs(), col);
+            col += static_cast<size_t>(c.Size - 1);
+        }
+    }
+
+    static size_t StoredId(const uint8_t* p)
+    {
+        uint32_t id;
+        std::memcpy(&id, p + 1, 4);
+        return id;
+    }
+    static void PutId(uint8_t* p, size_t id)
+    {
+        const auto v = static_cast<uint32_t>(id);
+        std::memcpy(p + 1, &v, 4);
+    }
 
     int BufSize() const { return kHeader + FRecordSize; }
     void Layout()
@@ -381,6 +466,9 @@ private:
     std::vector<int> FOffsets, FSizes;
     int FRecordSize = 0;
     std::vector<Row> FRows;
+    std::vector<core::Bytes> FBlobs;
+    std::vector<core::Variant> FVariants;
+    std::vector<TInterfaceValue> FInterfaces;
     int32_t FNextId = 1;
     int FPos = -1;
     bool FLost = false;
