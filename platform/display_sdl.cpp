@@ -1,6 +1,9 @@
 // The SDL2 display backend. SDL is polled (SDL_PollEvent / SDL_WaitEvent),
 // never asked to call back into our code, so no exception can cross it.
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <unordered_map>
@@ -79,6 +82,10 @@ class DisplayBackend : public Backend {
 public:
     DisplayBackend()
     {
+        // Frames are composed in memory and copied to the window whole, so
+        // the plain (shared-memory) window surface is all that is needed;
+        // an accelerated surface would load a whole GL stack at start-up.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0)
             core::Raise<core::EInvalidOperation>("Cannot open the display: {}", SDL_GetError());
         SDL_StartTextInput();
@@ -204,9 +211,27 @@ public:
                 SDL_BlitSurface(src, nullptr, s, nullptr);
                 SDL_FreeSurface(src);
                 SDL_UpdateWindowSurface(w);
+                ReportFirstFrame();
             }
         }
         FDirty.clear();
+    }
+
+    // Start-up measurement: with DATAENTRY_FIRST_FRAME set, the first frame
+    // that reaches the screen prints the wall-clock time on standard error
+    // and ends the program, so a launcher can time a cold start.
+    void ReportFirstFrame()
+    {
+        if (FFirstFrameSeen)
+            return;
+        FFirstFrameSeen = true;
+        if (!std::getenv("DATAENTRY_FIRST_FRAME"))
+            return;
+        const auto now = std::chrono::system_clock::now().time_since_epoch();
+        std::fprintf(stderr, "first-frame %lld\n",
+                     static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+        std::fflush(stderr);
+        PostQuitMessage(0);
     }
 
     int MessageBox(HWND owner, std::u16string_view text, std::u16string_view caption, UINT flags) override
@@ -385,6 +410,7 @@ private:
     std::map<Cursor, SDL_Cursor*> FCursors;
     bool FApplying = false;
     bool FCaretWasOn = false;
+    bool FFirstFrameSeen = false;
     TPoint FCaretPos;
 };
 
