@@ -3,6 +3,7 @@
 #include <strings.h>
 #include <unordered_map>
 
+#include "engine/bcd.h"
 #include "engine/dstable.h"
 #include "engine/fieldlayout.h"
 #include "engine/hugepages.h"
@@ -126,6 +127,16 @@ class TableLoader final : public RowVisitor {
         Wr32(v, id);
         break;
       }
+      case fldBCD:
+      case fldFMTBCD:
+        // Stored in the column's precision and scale, as a value put
+        // through a cursor would be: a packet's image may carry more digits
+        // than its column keeps, and cutting its bytes would change the
+        // number. A value whose integer part does not fit is damaged data.
+        if (NormalizeBcd(p, static_cast<std::int32_t>(len), f.iUnits1, f.iUnits2, v,
+                         static_cast<std::int32_t>(flen)) != DBERR_NONE)
+          return DBERR_DATAPACKETMISMATCH;
+        break;
       case fldADT:
       case fldARRAY:
       case fldREF: break;
@@ -184,7 +195,9 @@ static bool LoadFlatRows(const DSEXTRACT& x, TableData& d, EngineResult* result)
   for (std::size_t j = 0; j < L.cols.size(); ++j) {
     const auto& c = L.cols[j];
     const auto& f = d.fields[j];
-    if ((c.type & dsPseudoFldType) || c.nested >= 0 || f.iFldType == fldBLOB) return false;
+    if ((c.type & dsPseudoFldType) || c.nested >= 0 || f.iFldType == fldBLOB || f.iFldType == fldBCD ||
+        f.iFldType == fldFMTBCD)
+      return false;
     plan.push_back({f.iFldType, f.iFldOffsInRec, f.iNullOffsInRec, f.iFldLen, c.valueSize, IsVarying(c.type)});
   }
   const std::uint8_t* p = x.data();

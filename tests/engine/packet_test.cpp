@@ -312,6 +312,37 @@ TEST(Packet, DamagedPacketsGiveAResultCode) {
   }
 }
 
+// A decimal image with more digits than its column keeps is stored in the
+// column's precision and scale (rounded, as a value put through a cursor);
+// one whose integer part does not fit the column is damaged.
+TEST(Packet, DecimalImagesAreStoredInTheColumnsScale) {
+  const Col col{"a", 0x00050004u, 0, {Decimals(1), Width(4)}};
+  struct Case {
+    const char* name;
+    Bytes image;
+    EngineResult expected;
+    Bytes stored;  // the image written back
+  };
+  const Case cases[] = {
+      {"already in scale", Bcd({4, 1, 0x01, 0x23}, 4), DBERR_NONE, Bcd({4, 1, 0x01, 0x23}, 4)},
+      {"more decimals: rounded", Bcd({32, 32 | 0x80, 0x78, 0x69}, 18), DBERR_NONE, Bcd({4, 1 | 0x80, 0x00, 0x08}, 4)},
+      {"wider integer part that fits", Bcd({8, 2, 0x00, 0x01, 0x23, 0x45}, 6), DBERR_NONE, Bcd({4, 1, 0x12, 0x35}, 4)},
+      {"integer part too wide", Bcd({6, 0, 0x12, 0x34, 0x56}, 5), DBERR_DATAPACKETMISMATCH, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes p;
+    ASSERT_EQ(OneColumn(col, {Fixed(c.image)}).Build(p), DBERR_NONE);
+    DSRef<IDSBase> t;
+    ASSERT_EQ(CreateDSBase(t.put()), DBERR_NONE);
+    ASSERT_EQ(t->AppendData(p.data(), p.size(), 1), c.expected);
+    if (c.expected != DBERR_NONE) continue;
+    Bytes want;
+    ASSERT_EQ(OneColumn(col, {Fixed(c.stored)}).Build(want), DBERR_NONE);
+    EXPECT_EQ(Stream(t.get()), want);
+  }
+}
+
 TEST(Packet, DeepNestingIsRefused) {
   // 70 nested-table levels, each with one nested column
   Bytes p = {0x96, 0x19, 0xC0, 0x5A, 2, 0, 0, 0, 24, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
