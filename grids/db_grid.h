@@ -229,6 +229,9 @@ protected:
     void ColWidthsChanged() override;
     void ColumnMoved(int32_t from, int32_t to) override;
     void TopLeftChanged() override;
+    // The vertical bar maps records, not rows (UpdateScrollBar): the generic
+    // row mapping must never set or hide it.
+    bool OwnsVertScrollBar() const override { return true; }
 
 private:
     void InternalLayout();

@@ -92,8 +92,14 @@ void TCustomDBGrid::NextRow(bool select, bool shift)
     } else {
         MoveByOne(1, select, shift);
     }
-    if (FDataLink->Eof() && ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing))
+    if (FDataLink->Eof() && ds->CanModify() && !FReadOnly && FOptions.Contains(dgEditing)) {
+        // The new record starts with the editor closed, as any row the grid
+        // moves to; in a full grid the append scrolls the window and leaves the
+        // current row where it was, so the row change alone would not close it.
+        if (!FOptions.Contains(dgAlwaysShowEditor))
+            HideEditor();
         ds->Append();
+    }
 }
 
 void TCustomDBGrid::PriorRow(bool select, bool shift)

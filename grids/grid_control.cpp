@@ -529,6 +529,11 @@ void TCustomGrid::UpdateEdit()
         FInplaceEdit->Move(ToPlatform(CellRect(Col(), Row())));
 }
 
+bool TCustomGrid::EditorShowing() const
+{
+    return EditorMode() && FInplaceEdit && FInplaceEdit->EditorVisible();
+}
+
 void TCustomGrid::HideEdit()
 {
     if (!FInplaceEdit)

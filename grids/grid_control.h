@@ -103,6 +103,7 @@ protected:
     void ScrollBarsChanged() override;
     void HideEdit() override;
     void UpdateEdit() override;
+    bool EditorShowing() const override;
     void ShowEditorChar(char16_t ch) override;
     void DeselectEditor() override;
     void Click() override;

@@ -160,7 +160,7 @@ void TGridModel::KeyDown(int key, TGridShift shift)
 bool TGridModel::KeyPress(char16_t ch)
 {
     if (ch == u'\r' && !FOptions.Contains(goAlwaysShowEditor)) {
-        SetEditorMode(!FEditorMode);
+        SetEditorMode(!EditorShowing());
         return true;
     }
     return false;

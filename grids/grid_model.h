@@ -236,6 +236,10 @@ protected:
     virtual void ScrollBarsChanged() {}
     virtual void HideEdit() {}     // hand the editor's text back, forget its cell, hide it
     virtual void UpdateEdit() {}   // show or move the editor when it is wanted
+    // Whether the editor is wanted and really on screen. The window can be
+    // hidden behind the mode's back (its cell scrolled away, the window
+    // recreated); Enter then opens it again instead of closing what is not seen.
+    virtual bool EditorShowing() const { return FEditorMode; }
     virtual void ShowEditorChar(char16_t) { ShowEditor(); }
     virtual void DeselectEditor() {}  // caret to the end of the editor's text, nothing selected
     virtual void Click() {}

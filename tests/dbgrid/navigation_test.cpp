@@ -89,7 +89,54 @@ TEST_F(DBGridFixture, PageDownMovesByTheVisibleRowsAndTheThumbShowsRecNo)
         platform::GetScrollInfo(H(), platform::SB_VERT, si);
         EXPECT_EQ(si.nPos, DataSet->RecNo());
         EXPECT_EQ(si.nMin, 1);
-        EXPECT_EQ(si.nMax, 100 + static_cast<int>(si.nPage) - 1);
+        EXPECT_EQ(static_cast<int>(si.nPage), visible);
+        EXPECT_EQ(si.nMax, 100 + visible - 1);
+    }
+}
+
+TEST_F(DBGridFixture, TheThumbIsOnePageOfTheRecords)
+{
+    struct Case {
+        int Records;
+        bool Shown;
+    };
+    for (const Case c : {Case{1, false}, Case{2, true}, Case{40, true}, Case{1000, true}}) {
+        SCOPED_TRACE(c.Records);
+        DataSet->EmptyDataSet();
+        Fill(c.Records);
+        DataSet->Last();
+        Pump();
+        const int visible = Grid->VisibleRowCount();
+        const bool shown = (platform::GetWindowLongPtr(H(), platform::GWL_STYLE) & platform::WS_VSCROLL) != 0;
+        EXPECT_EQ(shown, c.Shown);
+        if (!c.Shown)
+            continue;
+        platform::SCROLLINFO si;
+        platform::GetScrollInfo(H(), platform::SB_VERT, si);
+        EXPECT_EQ(si.nMin, 1);
+        EXPECT_EQ(static_cast<int>(si.nPage), visible);
+        EXPECT_EQ(si.nMax, c.Records + visible - 1);
+        EXPECT_EQ(si.nPos, c.Records);
+    }
+}
+
+TEST_F(DBGridFixture, TheThumbKeepsItsPageWhenTheHorizontalBarChanges)
+{
+    Fill(1000);
+    DataSet->SetRecNoProp(500);
+    Pump();
+    for (const int width : {900, 40, 900}) {
+        SCOPED_TRACE(width);
+        Grid->SetColWidths(2, width);
+        Pump();
+        platform::SCROLLINFO si;
+        platform::GetScrollInfo(H(), platform::SB_VERT, si);
+        const int visible = Grid->VisibleRowCount();
+        EXPECT_TRUE(platform::GetWindowLongPtr(H(), platform::GWL_STYLE) & platform::WS_VSCROLL);
+        EXPECT_EQ(si.nMin, 1);
+        EXPECT_EQ(static_cast<int>(si.nPage), visible);
+        EXPECT_EQ(si.nMax, 1000 + visible - 1);
+        EXPECT_EQ(si.nPos, 500);
     }
 }
 
