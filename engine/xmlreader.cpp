@@ -8,12 +8,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "engine/fieldlayout.h"
+#include "engine/hugepages.h"
 #include "engine/packetformat.h"
 #include "engine/packetwriter.h"
 #include "engine/xmlnames.h"
@@ -131,7 +133,9 @@ class Reader {
  public:
   explicit Reader(const TextCtx& ctx) : ctx_(ctx) {}
 
-  EngineResult Run(pugi::xml_node root, DSPacket* out) {
+  // docSize: the size of the document, which bounds the rows' packet size
+  // for all but the shortest numeric texts.
+  EngineResult Run(pugi::xml_node root, DSPacket* out, std::size_t docSize) {
     pugi::xml_node meta, rowdata;
     if (Is(root.name(), "DATAPACKET")) {
       pugi::xml_node first = FirstElement(root);
@@ -168,6 +172,12 @@ class Reader {
     if (EngineResult r = Meta(*w, 0)) return r;
     if (EngineResult r = w->GetDataPacket(out)) return r;
     std::uint32_t rows = 0;
+    if (rowdata) {
+      // Reserved once rather than grown by copying: pages never written
+      // cost nothing, so the estimate may be generous.
+      out->reserve(out->size() + docSize);
+      AdviseHugePages(out->data(), out->capacity());
+    }
     if (rowdata)
       if (EngineResult r = Rows(0, rowdata, *out, &rows)) return r;
     Wr32(out->data() + 14, rows);
@@ -484,8 +494,16 @@ EngineResult XmlToPacket(const std::uint8_t* xml, std::size_t size, std::int32_t
         }
       }
     }
+    // pugixml parses in place: one owned copy of the document (it would
+    // make the same copy itself), backed by huge pages when it is big, so
+    // that a large packet does not pay a page fault per 4 KiB. It must
+    // outlive the document, whose names and values point into it.
+    const auto text = std::make_unique_for_overwrite<char[]>(doc.size() + 1);
+    AdviseHugePages(text.get(), doc.size() + 1);
+    if (!doc.empty()) std::memcpy(text.get(), doc.data(), doc.size());
     pugi::xml_document d;
-    const pugi::xml_parse_result res = d.load_buffer(doc.data(), doc.size(), pugi::parse_minimal, pugi::encoding_utf8);
+    const pugi::xml_parse_result res =
+        d.load_buffer_inplace(text.get(), doc.size(), pugi::parse_minimal, pugi::encoding_utf8);
     if (res.status == pugi::status_out_of_memory) return DBERR_NOMEMORY;
     if (!res) return kMismatch;
     pugi::xml_node root = FirstElement(d);
@@ -494,7 +512,7 @@ EngineResult XmlToPacket(const std::uint8_t* xml, std::size_t size, std::int32_t
     TextCtx ctx{cp.get(), utf8};
     Reader r(ctx);
     out->clear();
-    return r.Run(root, out);
+    return r.Run(root, out, doc.size());
   } catch (...) {
     return DBERR_NOMEMORY;
   }

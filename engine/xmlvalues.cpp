@@ -627,7 +627,21 @@ void AppendSqlStamp(std::string& out, const std::uint8_t* p, bool offset) {
 }
 
 void Store(std::vector<std::uint8_t>& out, std::uint64_t v, std::uint32_t n) {
-  for (std::uint32_t i = 0; i < n; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  const std::size_t at = out.size();
+  out.resize(at + n);
+  std::uint8_t* p = out.data() + at;
+  for (std::uint32_t i = 0; i < n; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// True when an attribute text decodes to its own bytes as 8-bit text: no
+// references, and in a UTF-8 document nothing beyond ASCII (in a code-page
+// document every other byte stands for itself).
+bool PlainText8(std::string_view raw, bool utf8) {
+  for (const char ch : raw) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b == '&' || (utf8 && b >= 0x80)) return false;
+  }
+  return true;
 }
 
 bool ParseSqlStamp(std::string_view s, bool offset, std::vector<std::uint8_t>& out) {
@@ -850,6 +864,10 @@ EngineResult ParseValue(std::string_view raw, std::uint32_t type, std::int32_t w
         if (!ParseBase64(raw, bin)) return bad;
         data = bin.data();
         n = bin.size();
+      } else if (base == dsfldZSTRING && PlainText8(raw, ctx.utf8)) {
+        // the common case: copied straight from the document
+        data = reinterpret_cast<const std::uint8_t*>(raw.data());
+        n = raw.size();
       } else {
         if (!(base == dsfldZSTRING ? DecodeText8(raw, ctx, text) : DecodeText16(raw, ctx, text))) return bad;
         data = reinterpret_cast<const std::uint8_t*>(text.data());
