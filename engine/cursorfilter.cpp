@@ -59,10 +59,25 @@ EngineResult DSCursor::BuildFilteredOrder() {
   refiltering_ = true;
   try {
     if (!access_) access_ = std::make_shared<StoredRecordAccess>(table_->data());
-    slots.reserve(base_->count());
-    for (std::uint32_t p = 1; p <= base_->count(); ++p) {
-      const std::uint32_t s = base_->SlotAt(p);
-      if (Passes(s)) slots.push_back(s);
+    const std::vector<std::uint32_t> order = base_->Slots();
+    bool onlyExpressions = true;
+    for (const FilterEntry& f : filters_) onlyExpressions = onlyExpressions && f.program;
+    if (onlyExpressions) {
+      // Expressions have no side effects, so they are tested in storage order:
+      // walking a sorted base order would touch the records at random and
+      // pay a cache miss per record. Marks: 1 in the base order, 2 passes.
+      std::vector<std::uint8_t> mark(static_cast<std::size_t>(table_->data().SlotCount()) + 1, 0);
+      for (std::uint32_t s : order)
+        if (s < mark.size()) mark[s] = 1;
+      for (std::uint32_t s = 1; s < mark.size(); ++s)
+        if (mark[s] && Passes(s)) mark[s] = 2;
+      for (std::uint32_t s : order)
+        if (s < mark.size() && mark[s] == 2) slots.push_back(s);
+    } else {
+      // function filters are called in the base order, the order the client
+      // sees the records in
+      for (std::uint32_t s : order)
+        if (Passes(s)) slots.push_back(s);
     }
   } catch (...) {
     refiltering_ = false;
@@ -71,14 +86,25 @@ EngineResult DSCursor::BuildFilteredOrder() {
   refiltering_ = false;
   DSIDXDesc d = base_->desc();
   d.bUnique = 0;
+  // The passing slots are already in the base order, which sorts on the same
+  // keys: the filtered order takes them as they are instead of sorting them
+  // (and computing a collation key for every string) all over again.
+  std::shared_ptr<DSIndex> ix;
   if (order_ != base_ && order_->users == 1 && order_->temporary()) {
-    if (EngineResult r = order_->RebuildFrom(d, slots)) return r;
+    if (EngineResult r = order_->RebuildFrom(d, {})) return r;
+    ix = order_;
   } else {
     EngineResult r = DBERR_NONE;
-    auto ix = table_->NewTemporaryIndex(d, slots, &r, false);
+    ix = table_->NewTemporaryIndex(d, {}, &r, false);
     if (!ix) return r;
-    SetOrder(ix);
   }
+  try {
+    for (std::uint32_t s : slots) ix->Append(s);
+  } catch (...) {
+    ix->Clear();
+    return DBERR_NOMEMORY;
+  }
+  if (ix != order_) SetOrder(ix);
   baseSeen_ = base_->modCount();
   stampSeen_ = table_->changeStamp();
   slotsSeen_ = table_->data().SlotCount();

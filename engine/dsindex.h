@@ -42,6 +42,7 @@ class DSIndex {
 
   std::uint32_t SlotAt(std::uint32_t pos) const { return list_.at(pos); }
   std::uint32_t PositionOf(std::uint32_t slot) const { return list_.find(slot); }
+  std::vector<std::uint32_t> Slots() const { return list_.slots(); }  // all, in order
 
   EngineResult Insert(std::uint32_t slot);
   EngineResult InsertAt(std::uint32_t pos, std::uint32_t slot);  // orders without keys

@@ -16,6 +16,25 @@ namespace engine::expr {
 
 namespace {
 
+// The code page widens each byte to one UTF-16 unit of its own, whatever
+// surrounds it, when every byte alone gives one (non-surrogate) unit and all
+// bytes in one run give the same units: then LIKE can read the stored bytes
+// through the table instead of widening every value. Any doubt (double-byte
+// or stateful code pages) leaves the map empty.
+std::u16string ByteMapOf(const IExprRecordAccess& fields) {
+  std::u16string map(256, u'\0');
+  std::string all;
+  for (int b = 1; b < 256; ++b) {
+    const char c = static_cast<char>(b);
+    const std::u16string w = fields.WidenText(std::string_view(&c, 1));
+    if (w.size() != 1 || (w[0] >= 0xD800 && w[0] <= 0xDFFF)) return {};
+    map[static_cast<std::size_t>(b)] = w[0];
+    all.push_back(c);
+  }
+  if (fields.WidenText(all) != std::u16string_view(map).substr(1)) return {};
+  return map;
+}
+
 [[noreturn]] void Fail(EngineResult code) { throw EvalError{code}; }
 
 bool IsNumeric(VType t) { return t == VType::Int || t == VType::Float; }
@@ -309,6 +328,10 @@ class Compiler {
           p.type == VType::WStr ? LikePattern::FromUtf16(p.w, c.ci)
           : St.utf8             ? LikePattern::FromUtf8(p.s, c.ci)
                                 : LikePattern::FromUtf16(Fields.WidenText(p.s), c.ci));
+      if (!St.utf8 && !St.byteMapChecked) {
+        St.byteMap = ByteMapOf(Fields);
+        St.byteMapChecked = true;
+      }
     }
     return c;
   }
@@ -482,6 +505,7 @@ class Compiler {
   const IExprRecordAccess& Fields;
   int FDepth = 0;
 };
+
 
 }  // namespace
 

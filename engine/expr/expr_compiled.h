@@ -57,6 +57,10 @@ struct ExprProgram::State {
   std::u16string unusedWide;  // wide store for values that need none
   VType assignType = VType::Null;
   bool utf8 = true;                // 8-bit text of the table is UTF-8  // type of the field a coASSIGN root sets
+  // For a single-byte code page that widens byte by byte: the UTF-16 unit
+  // of every byte (256 entries); empty otherwise.
+  std::u16string byteMap;
+  bool byteMapChecked = false;
   const IExprRecordAccess* rec = nullptr;
 
   std::string& NewScratch() {

@@ -214,6 +214,15 @@ class Evaluator {
       const auto* c = reinterpret_cast<const char*>(Rec.FieldValue(subject.fieldNo));
       return MakeBool(n.pattern->Match(std::string_view(c, strnlen(c, static_cast<std::size_t>(subject.fldLen)))));
     }
+    if (n.pattern && subject.kind == CKind::Field && subject.fldType == fldZSTRING && !St.byteMap.empty() &&
+        !n.partial) {
+      // The same in a single-byte code page: the bytes are widened one by one
+      // as they are compared, with no copy of the value.
+      if (Rec.IsNull(subject.fieldNo)) return Value{};
+      const auto* c = reinterpret_cast<const char*>(Rec.FieldValue(subject.fieldNo));
+      return MakeBool(n.pattern->MatchMapped(std::string_view(c, strnlen(c, static_cast<std::size_t>(subject.fldLen))),
+                                             St.byteMap.data()));
+    }
     const Value a = Eval(n.kids[0]);
     if (a.type == VType::Null) return a;
     const LikePattern* pattern = n.pattern.get();

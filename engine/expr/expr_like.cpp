@@ -151,6 +151,19 @@ bool LikePattern::Match(std::u16string_view s) const {
   return MatchDecoded();
 }
 
+bool LikePattern::MatchMapped(std::string_view s, const char16_t* map) const {
+  auto unit = [map](char c) { return map[static_cast<std::uint8_t>(c)]; };
+  if (FShape == kExact || FShape == kPrefix) {
+    if (s.size() < FLiteral16.size() || (FShape == kExact && s.size() != FLiteral16.size())) return false;
+    for (std::size_t i = 0; i < FLiteral16.size(); ++i)
+      if (unit(s[i]) != FLiteral16[i]) return false;
+    return true;
+  }
+  FSubject.clear();
+  for (char c : s) FSubject.push_back(unit(c));
+  return MatchDecoded();
+}
+
 bool LikePattern::MatchDecoded() const {
   if (FCaseless)
     for (auto& c : FSubject) c = Fold(c);

@@ -23,6 +23,10 @@ class LikePattern {
   // Not thread-safe: matching reuses an internal buffer.
   bool Match(std::string_view utf8) const;
   bool Match(std::u16string_view utf16) const;
+  // 8-bit text of a single-byte code page whose bytes widen one to one
+  // through `byteMap` (256 UTF-16 units): the same answer as matching the
+  // widened text, without building it.
+  bool MatchMapped(std::string_view bytes, const char16_t* byteMap) const;
 
  private:
   enum Shape { kGeneral, kExact, kPrefix };
