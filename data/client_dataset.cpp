@@ -2,11 +2,13 @@
 // loading and saving, CreateDataSet and EmptyDataSet.
 #include "data/client_dataset.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
 #include "components/filer.h"
 #include "core/ustring.h"
+#include "data/field_dataset.h"
 #include "engine/collation.h"
 
 namespace data {
@@ -65,6 +67,9 @@ TCustomClientDataSet::~TCustomClientDataSet()
     // destructor's detaching would ask the already destroyed part.
     while (DataSourceCount() > 0)
         RemoveDataSource(DataSources(DataSourceCount() - 1));
+    if (FDataSetField)
+        FDataSetField->DetachNestedDataSet(this);
+    FDataSetField = nullptr;
     FSavedPacket.reset();
     FDSCursor = {};
     FDSBase = {};
@@ -257,6 +262,11 @@ void TCustomClientDataSet::OpenCursor(bool infoQuery)
 {
     FProviderEOF = true;
     FSavePacketOnClose = false;
+    if (FDataSetField) {
+        OpenNestedTable();
+        TDataSet::OpenCursor(infoQuery);
+        return;
+    }
     if (!FFileName.empty() && !FOpeningFile && FileExists(FFileName)) {
         FDSBase = {};
         FSavedPacket = core::LoadFile(FilePath(FFileName));
@@ -340,6 +350,13 @@ void TCustomClientDataSet::InternalOpen()
         Check(cursor->InitCursor(FDSBase.get()));
         FDSCursor = std::move(cursor);
     }
+    try {
+        if (FDataSetField)
+            LinkToParent();
+    } catch (...) {
+        FDSCursor = {};
+        throw;
+    }
     ReadDSOptions();
     engine::DSProps props{};
     Check(FDSCursor->GetCursorProps(&props));
@@ -388,6 +405,12 @@ void TCustomClientDataSet::CloseCursor()
                 saveError = std::current_exception();
             }
         }
+    }
+    // Whatever happens below, this dataset no longer follows its parent.
+    if (FOpenParent) {
+        auto& list = FOpenParent->FNestedDataSets;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        FOpenParent = nullptr;
     }
     TDataSet::CloseCursor();
     if (FDSBase && FSavePacketOnClose && (FFileName.empty() || saveError)) {
@@ -463,6 +486,7 @@ DEFINE_CLASS(TClientDataSet)
     .Property(u"Aggregates", &TClientDataSet::Aggregates, nullptr)
     .Property(u"AggregatesActive", &TClientDataSet::AggregatesActive, &TClientDataSet::SetAggregatesActive).Default(0)
     .Property(u"DisableStringTrim", &TClientDataSet::DisableStringTrim, &TClientDataSet::SetDisableStringTrim).Default(0)
+    .Property(u"DataSetField", &TClientDataSet::DataSetField, &TClientDataSet::SetDataSetField)
     .Property(u"FetchOnDemand", &TClientDataSet::FetchOnDemand, &TClientDataSet::SetFetchOnDemand).Default(1)
     .Property(u"FileName", &TClientDataSet::FileName, &TClientDataSet::SetFileName)
     .Property(u"PacketRecords", &TClientDataSet::PacketRecords, &TClientDataSet::SetPacketRecords).Default(-1)

@@ -20,6 +20,8 @@
 
 namespace data {
 
+class TDataSetField;
+
 // An engine failure: the engine's message (no component prefix) and its result code.
 class EDBClient : public EDatabaseError {
 public:
@@ -183,6 +185,20 @@ public:
                   bool startExclusive = false, bool endExclusive = false);
     bool Ranged() const { return FRanged; }
 
+    // --- nested datasets (client_dataset_nested.cpp) ---
+    // A dataset over a nested-table field of another client dataset: its
+    // table is that field's nested table, its cursor follows the parent's
+    // current record. Only while closed.
+    TDataSetField* DataSetField() const { return FDataSetField; }
+    void SetDataSetField(TDataSetField* value);
+    TCustomClientDataSet* ParentDataSet() const;
+    // The dataset a nested-table field makes for itself: this dataset's own class.
+    virtual TDataSet* CreateNestedDataSet(TDataSetField* field);
+    int NestedDataSetCount() const { return static_cast<int>(FNestedDataSets.size()); }
+    void DataEvent(TDataEvent event, intptr_t info) override;
+    void SetCurrentRecord(int index) override;
+    void DoBeforeEdit() override;
+
     // --- engine access (for the search and change-log features) ---
     engine::IDSBase* DSBase() const { return FDSBase.get(); }
     engine::IDSCursor* DSCursor() const { return FDSCursor.get(); }
@@ -298,6 +314,16 @@ private:
     std::vector<uint8_t> SaveDataPacket(TDataPacketFormat format);
     // The engine's message for `status`, decoded and trimmed.
     std::u16string EngineMessage(engine::EngineResult status) const;
+    // Nesting: opening over the parent's nested table, following it.
+    void OpenNestedTable();
+    void LinkToParent();
+    void MasterChanged();
+    void PositionParent() const;
+    void ForEachNested(const std::function<void(TCustomClientDataSet*)>& action);
+    // Before an insert: a parent that is inserting is posted, so that the
+    // nested rows have a record to belong to; then the parent goes into edit.
+    void PrepareParentForInsert();
+    void ParentIntoEdit();
 
     std::unique_ptr<TPersistDataPacket> FPersistDataPacket;
     std::unique_ptr<components::TOwnedCollection> FAggregates;
@@ -335,6 +361,10 @@ private:
     engine::DSRef<engine::IDSCursor> FFindCursor;
     TUpdateStatusSet FStatusFilter;
     bool FRanged = false;
+    // nesting
+    TDataSetField* FDataSetField = nullptr;
+    std::vector<TCustomClientDataSet*> FNestedDataSets;
+    TCustomClientDataSet* FOpenParent = nullptr; // the parent this dataset follows while open
 };
 
 class TClientDataSet : public TCustomClientDataSet {

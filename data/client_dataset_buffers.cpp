@@ -119,7 +119,9 @@ void TCustomClientDataSet::DoBeforeInsert()
 {
     if (FDSOptions.Contains(TDataSetOption::doDisableInserts))
         DatabaseError(msg::NoInsertsAllowed, this);
+    PrepareParentForInsert();
     TDataSet::DoBeforeInsert();
+    ParentIntoEdit();
 }
 
 void TCustomClientDataSet::InternalEdit()

@@ -60,7 +60,7 @@ void TDataSet::CreateFields()
         for (int i = 0; i < FFieldDefs->Count(); ++i) {
             TFieldDef* def = FFieldDefs->Items(i);
             const TFieldType t = def->DataType();
-            if (t == ftUnknown || t == ftReference || t == ftDataSet || hidden(def))
+            if (t == ftUnknown || hidden(def))
                 continue;
             if (FFieldOptions.AutoCreateMode != TFieldsAutoCreationMode::acExclusive && FindField(def->Name()))
                 continue;
@@ -129,11 +129,13 @@ std::pair<std::u16string_view, int> SplitIndex(std::u16string_view segment)
 TFieldDef* TDataSet::FindFieldDef(std::u16string_view fullName, int* fieldNo) const
 {
     // A top-level definition's number counts the fields of the definitions before it.
+    // A storage may number columns the definitions leave out (the link
+    // columns of a nested table): a definition's own larger number wins.
     auto topLevel = [&](int index) {
         int no = FFieldNoOfs;
         for (int i = 0; i < index; ++i)
             no += FieldSpan(FFieldDefs->Items(i));
-        return no;
+        return std::max(no, FFieldDefs->Items(index)->FieldNo());
     };
     const int whole = FFieldDefs->IndexOf(fullName);
     if (whole >= 0) {

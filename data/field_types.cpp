@@ -12,6 +12,7 @@
 #include "data/field_blob.h"
 #include "data/field_boolean.h"
 #include "data/field_datetime.h"
+#include "data/field_dataset.h"
 #include "data/field_defs.h"
 #include "data/field_interface.h"
 #include "data/field_numbers.h"
@@ -637,6 +638,8 @@ TFieldClass DefaultFieldClass(TFieldType type)
     case ftSingle: return &TSingleField::StaticClass();
     case ftADT: return &TADTField::StaticClass();
     case ftArray: return &TArrayField::StaticClass();
+    case ftReference: return &TReferenceField::StaticClass();
+    case ftDataSet: return &TDataSetField::StaticClass();
     case ftVariant: return &TVariantField::StaticClass();
     case ftInterface: return &TInterfaceField::StaticClass();
     case ftIDispatch: return &TIDispatchField::StaticClass();

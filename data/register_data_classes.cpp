@@ -7,6 +7,7 @@
 #include "data/field_binary.h"
 #include "data/field_blob.h"
 #include "data/field_boolean.h"
+#include "data/field_dataset.h"
 #include "data/field_datetime.h"
 #include "data/field_interface.h"
 #include "data/field_numbers.h"
@@ -36,7 +37,8 @@ void RegisterDataClasses()
                                  &TLongWordField::StaticClass(), &TSingleField::StaticClass(),
                                  &TExtendedField::StaticClass(), &TVariantField::StaticClass(),
                                  &TInterfaceField::StaticClass(), &TIDispatchField::StaticClass(),
-                                 &TADTField::StaticClass(), &TArrayField::StaticClass()});
+                                 &TADTField::StaticClass(), &TArrayField::StaticClass(),
+                                 &TDataSetField::StaticClass(), &TReferenceField::StaticClass()});
 }
 
 } // namespace data
