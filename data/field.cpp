@@ -242,6 +242,11 @@ void TField::SetData(const void* buffer, bool nativeFormat)
         std::memcpy(FWriteBuffer.data(), buffer, size);
         value = FWriteBuffer.data();
     }
+    StoreThroughDataSet(value, nativeFormat);
+}
+
+void TField::StoreThroughDataSet(const void* value, bool nativeFormat)
+{
     const void* saved = FValueBuffer;
     FValueBuffer = value;
     try {

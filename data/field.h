@@ -191,6 +191,9 @@ protected:
     friend class TFields;
     friend class TDataSet;
     friend class TObjectField;
+    // Hands `value` to the dataset to store; while it does, the field's own
+    // reads (OnValidate, OnChange) see that value.
+    void StoreThroughDataSet(const void* value, bool nativeFormat);
     [[noreturn]] void AccessError(const char16_t* typeName) const;
     [[noreturn]] void InvalidValueError() const;
     [[noreturn]] void RangeErrorFmt(double value, double min, double max) const;

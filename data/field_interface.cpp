@@ -28,15 +28,7 @@ void TInterfaceField::StoreValue(const TInterfaceValue* value)
         DatabaseErrorFmt(nullptr, "Field '{}' has no dataset", core::ToUtf8(DisplayName()));
     if (value && !*value)
         value = nullptr;
-    const void* saved = FValueBuffer;
-    FValueBuffer = value;
-    try {
-        FDataSet->SetFieldData(this, value, true);
-    } catch (...) {
-        FValueBuffer = saved;
-        throw;
-    }
-    FValueBuffer = saved;
+    StoreThroughDataSet(value, true);
 }
 
 void TInterfaceField::SetValue(TInterfaceValue value) { StoreValue(&value); }

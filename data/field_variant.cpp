@@ -32,15 +32,7 @@ void TVariantField::StoreVariant(const core::Variant* value)
     // An unassigned or null variant is no value.
     if (value && core::VarIsClear(*value))
         value = nullptr;
-    const void* saved = FValueBuffer;
-    FValueBuffer = value;
-    try {
-        FDataSet->SetFieldData(this, value, true);
-    } catch (...) {
-        FValueBuffer = saved;
-        throw;
-    }
-    FValueBuffer = saved;
+    StoreThroughDataSet(value, true);
 }
 
 void TVariantField::Clear()

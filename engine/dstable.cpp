@@ -629,4 +629,11 @@ EngineResult DSBASE::Reconcile_MD(IDSBase*, const std::uint8_t*, std::size_t, co
   return DBERR_NOTSUPPORTED;
 }
 
+std::unordered_map<std::uint32_t, std::uint32_t> DSBASE::OriginalVersions() const {
+  std::unordered_map<std::uint32_t, std::uint32_t> m;
+  for (std::size_t at = 0; at + 2 < changeLog_.size(); at += 3)
+    if (changeLog_[at + 2] == 8) m[changeLog_[at]] = changeLog_[at + 1];
+  return m;
+}
+
 }  // namespace engine

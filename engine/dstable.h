@@ -126,6 +126,8 @@ class DSBASE final : public RefCounted<IDSBase> {
   // slot; 0 when the record is gone.
   std::uint32_t Follow(std::uint32_t slot) const;
   bool HasNestedTables() const;
+  // Each modified record's original version (slot → slot), from the change log.
+  std::unordered_map<std::uint32_t, std::uint32_t> OriginalVersions() const;
   bool logChanges() const { return logChanges_; }
   std::size_t LogEntries() const { return changeLog_.size() / 3; }
   std::int32_t NetChangeCount() const;

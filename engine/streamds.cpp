@@ -23,12 +23,7 @@ class TableStreamer {
   // The original version of a modified record (from the table's log).
   std::uint32_t OriginalOf(const DSBASE& t, std::uint32_t slot) {
     auto it = originals_.find(&t);
-    if (it == originals_.end()) {
-      std::unordered_map<std::uint32_t, std::uint32_t> m;
-      for (std::size_t at = 0; at + 2 < t.changeLog_.size(); at += 3)
-        if (t.changeLog_[at + 2] == 8) m[t.changeLog_[at]] = t.changeLog_[at + 1];
-      it = originals_.emplace(&t, std::move(m)).first;
-    }
+    if (it == originals_.end()) it = originals_.emplace(&t, t.OriginalVersions()).first;
     const auto f = it->second.find(slot);
     return f == it->second.end() ? 0 : f->second;
   }
