@@ -133,8 +133,9 @@ class TableLoader final : public RowVisitor {
         // through a cursor would be: a packet's image may carry more digits
         // than its column keeps, and cutting its bytes would change the
         // number. A value whose integer part does not fit is damaged data.
-        if (NormalizeBcd(p, static_cast<std::int32_t>(len), f.iUnits1, f.iUnits2, v,
-                         static_cast<std::int32_t>(flen)) != DBERR_NONE)
+        // A packet carries 32 digits at most, so no more are kept of it.
+        if (NormalizeBcd(p, static_cast<std::int32_t>(len), f.iUnits1 > 0 && f.iUnits1 < 32 ? f.iUnits1 : 32,
+                         f.iUnits2, v, static_cast<std::int32_t>(flen)) != DBERR_NONE)
           return DBERR_DATAPACKETMISMATCH;
         break;
       case fldADT:

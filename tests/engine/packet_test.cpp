@@ -343,6 +343,18 @@ TEST(Packet, DecimalImagesAreStoredInTheColumnsScale) {
   }
 }
 
+// A column wider than the 32 digits a packet carries keeps a value's 32
+// digits whole, so that writing it loses none of them.
+TEST(Packet, DecimalColumnsWiderThanAPacketImageKeepEveryDigit) {
+  const Col col{"a", 0x00050014u, 0, {Width(36)}};
+  const Bytes image = Bcd({32, 0, 0, 0, 0, 0, 0, 0x60, 0x42, 0x98, 0x69, 0x32, 0x60, 0x01, 0x06, 0x10, 0x00, 0x01}, 18);
+  Bytes p;
+  ASSERT_EQ(OneColumn(col, {Fixed(image)}).Build(p), DBERR_NONE);
+  DSRef<IDSBase> t;
+  ASSERT_EQ(Load(p, t), DBERR_NONE);
+  EXPECT_EQ(Stream(t.get()), p);
+}
+
 TEST(Packet, DeepNestingIsRefused) {
   // 70 nested-table levels, each with one nested column
   Bytes p = {0x96, 0x19, 0xC0, 0x5A, 2, 0, 0, 0, 24, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0};
