@@ -1,8 +1,5 @@
 #include "data/blob_stream.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "data/dataset.h"
 #include "data/db_error.h"
 
@@ -54,25 +51,19 @@ TDataSetBlobStream::~TDataSetBlobStream()
 void TDataSetBlobStream::Open(TLoader load, TStorer store)
 {
     FStore = std::move(store);
-    FData.clear();
-    FPos = 0;
+    FBuffer.Clear();
     if (FMode == TBlobStreamMode::bmWrite) {
         // Writing starts from an empty value, which replaces the old one even
         // when nothing is written.
         FModified = true;
         return;
     }
-    FNull = !(load && load(FData));
+    FNull = !(load && load(FBuffer.Bytes()));
 }
 
 size_t TDataSetBlobStream::Read(void* buffer, size_t count)
 {
-    if (FPos >= FData.size())
-        return 0;
-    const size_t n = std::min(count, FData.size() - FPos);
-    std::memcpy(buffer, FData.data() + FPos, n);
-    FPos += n;
-    return n;
+    return FBuffer.Read(buffer, count);
 }
 
 size_t TDataSetBlobStream::Write(const void* buffer, size_t count)
@@ -81,34 +72,33 @@ size_t TDataSetBlobStream::Write(const void* buffer, size_t count)
         throw core::EWriteError(std::string_view("Stream write error"));
     if (count == 0)
         return 0;
-    if (FPos > kMaxBlobSize || count > kMaxBlobSize - FPos)
+    const auto pos = static_cast<size_t>(FBuffer.Position());
+    if (pos > kMaxBlobSize || count > kMaxBlobSize - pos)
         throw core::EWriteError(std::string_view("Stream write error"));
-    if (FPos + count > FData.size())
-        FData.resize(FPos + count);
-    std::memcpy(FData.data() + FPos, buffer, count);
-    FPos += count;
+    FBuffer.Write(buffer, count);
     FModified = true;
     return count;
 }
 
 int64_t TDataSetBlobStream::Seek(int64_t offset, core::TSeekOrigin origin)
 {
-    const int64_t size = Size();
-    const int64_t base = origin == core::TSeekOrigin::soBeginning ? 0
-                         : origin == core::TSeekOrigin::soCurrent ? static_cast<int64_t>(FPos)
-                                                                  : size;
-    if ((offset < 0 && base < -offset) || (offset > 0 && base > static_cast<int64_t>(kMaxBlobSize) - offset))
+    // no position past the largest value a blob may hold
+    const int64_t before = FBuffer.Position();
+    const int64_t pos = FBuffer.Seek(offset, origin);
+    if (pos > static_cast<int64_t>(kMaxBlobSize)) {
+        FBuffer.SetPosition(before);
         throw core::EStreamError(std::string_view("Stream seek error"));
-    FPos = static_cast<size_t>(base + offset);
-    return static_cast<int64_t>(FPos);
+    }
+    return pos;
 }
 
 void TDataSetBlobStream::Truncate()
 {
     if (FMode == TBlobStreamMode::bmRead || !FDataSet)
         throw core::EWriteError(std::string_view("Stream write error"));
-    if (FPos < FData.size()) {
-        FData.resize(FPos);
+    const auto pos = static_cast<size_t>(FBuffer.Position());
+    if (pos < FBuffer.Bytes().size()) {
+        FBuffer.SetSize(pos);
         FModified = true;
     }
 }
@@ -119,7 +109,7 @@ void TDataSetBlobStream::Flush()
         return;
     if (!FDataSet || !Editing(*FDataSet))
         DatabaseError(msg::NotEditing, FDataSet);
-    const core::Bytes* value = FData.empty() ? nullptr : &FData;
+    const core::Bytes* value = FBuffer.Bytes().empty() ? nullptr : &FBuffer.Bytes();
     FField->Validate(value ? value->data() : nullptr);
     if (!FStore)
         DatabaseError(msg::NotEditing, FDataSet);

@@ -30,7 +30,7 @@ public:
     // Raises EWriteError "Stream write error" on a read-only stream.
     size_t Write(const void* buffer, size_t count) override;
     int64_t Seek(int64_t offset, core::TSeekOrigin origin) override;
-    int64_t Size() override { return static_cast<int64_t>(FData.size()); }
+    int64_t Size() override { return FBuffer.Size(); }
     // Cuts the value at the current position.
     void Truncate();
     // Stores a modified value (empty: null) into the record buffer and sends
@@ -46,7 +46,7 @@ public:
     bool Modified() const { return FModified; }
     // The record held no value when the stream was made (and nothing was written since).
     bool IsNull() const { return FNull && !FModified; }
-    const core::Bytes& Data() const { return FData; }
+    const core::Bytes& Data() const { return FBuffer.Bytes(); }
 
     // How a dataset reads the field's value from its record buffer (false:
     // null) and writes one into it (nullptr: null). Both capture what they
@@ -61,8 +61,7 @@ private:
     TField* FField;
     TDataSet* FDataSet;
     TBlobStreamMode FMode;
-    core::Bytes FData;
-    size_t FPos = 0;
+    core::TMemoryStream FBuffer;  // the value being read or written
     bool FModified = false;
     bool FNull = true;
     TStorer FStore;

@@ -5,20 +5,13 @@
 
 #include "cds_fixture.h"
 #include "data/field_blob.h"
+#include "support/error_of.h"
 
 using namespace data;
 
 namespace {
 
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const core::Exception& e) {
-        return core::ToUtf8(e.Message());
-    }
-    return "";
-}
+using test_support::ErrorOf;
 
 std::string Str(const core::Bytes& b) { return std::string(b.begin(), b.end()); }
 

@@ -15,6 +15,7 @@
 #include "data/field_datetime.h"
 #include "data/field_numbers.h"
 #include "data/field_text.h"
+#include "support/error_of.h"
 
 using namespace data;
 
@@ -61,15 +62,7 @@ struct AllTypes {
     TField* F(const char16_t* name) const { return DS->FieldByName(name); }
 };
 
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const core::Exception& e) {
-        return core::ToUtf8(e.Message());
-    }
-    return "";
-}
+using test_support::ErrorOf;
 
 } // namespace
 

@@ -6,6 +6,7 @@
 
 #include "dataset/recorder.h"
 #include "scenario_helpers.h"
+#include "support/error_of.h"
 
 using namespace cdstest;
 using data::TDataSetState;
@@ -21,12 +22,7 @@ const std::vector<std::pair<int, std::u16string>> kRows = {
 
 std::string MessageOf(const std::function<void()>& f)
 {
-    try {
-        f();
-    } catch (const core::Exception& e) {
-        return core::ToUtf8(e.Message());
-    }
-    return "(no exception)";
+    return test_support::ErrorOf(f, "(no exception)");
 }
 
 // One key value assigned through a field in dsSetKey.

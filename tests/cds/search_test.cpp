@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "scenario_helpers.h"
+#include "support/error_of.h"
 
 using namespace cdstest;
 using data::TLocateOption;
@@ -15,12 +16,7 @@ const std::vector<std::pair<int, std::u16string>> kPeople = {
 
 std::string MessageOf(const std::function<void()>& f)
 {
-    try {
-        f();
-    } catch (const core::Exception& e) {
-        return core::ToUtf8(e.Message());
-    }
-    return "(no exception)";
+    return test_support::ErrorOf(f, "(no exception)");
 }
 
 } // namespace

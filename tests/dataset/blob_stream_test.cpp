@@ -4,20 +4,13 @@
 
 #include "data/field_blob.h"
 #include "fixture.h"
+#include "support/error_of.h"
 
 using namespace memds;
 
 namespace {
 
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const core::Exception& e) {
-        return core::ToUtf8(e.Message());
-    }
-    return "";
-}
+using test_support::ErrorOf;
 
 std::string Str(const core::Bytes& b) { return std::string(b.begin(), b.end()); }
 

@@ -1,19 +1,12 @@
 // Editing, bookmarks, opening and closing, and what survives failures.
 #include "fixture.h"
+#include "support/error_of.h"
 
 using namespace memds;
 
 namespace {
 
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const core::Exception& e) {
-        return core::ToUtf8(e.Message());
-    }
-    return "";
-}
+using test_support::ErrorOf;
 
 std::vector<int> WindowCodes(Table& t)
 {

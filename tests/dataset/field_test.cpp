@@ -4,6 +4,7 @@
 
 #include "components/props.h"
 #include "fixture.h"
+#include "support/error_of.h"
 
 using namespace memds;
 
@@ -29,15 +30,7 @@ struct Typed {
     TMemDataSet* ds;
 };
 
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const core::Exception& e) {
-        return core::ToUtf8(e.Message());
-    }
-    return "";
-}
+using test_support::ErrorOf;
 
 } // namespace
 

@@ -6,20 +6,13 @@
 #include "data/field_types.h"
 #include "data/field_variant.h"
 #include "fixture.h"
+#include "support/error_of.h"
 
 using namespace memds;
 
 namespace {
 
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const core::Exception& e) {
-        return core::ToUtf8(e.Message());
-    }
-    return "";
-}
+using test_support::ErrorOf;
 
 struct Holders {
     Holders()

@@ -5,20 +5,13 @@
 
 #include "data/field_object.h"
 #include "fixture.h"
+#include "support/error_of.h"
 
 using namespace memds;
 
 namespace {
 
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const core::Exception& e) {
-        return core::ToUtf8(e.Message());
-    }
-    return "";
-}
+using test_support::ErrorOf;
 
 std::vector<Column> PersonColumns()
 {
