@@ -1,7 +1,6 @@
 #include "platform/bitmap.h"
 
 #include <algorithm>
-#include <utility>
 #include <atomic>
 #include <utility>
 #include <cstring>
@@ -171,6 +170,60 @@ Bitmap Bitmap::Clone() const
         cairo_destroy(cr);
     }
     return b;
+}
+
+void Bitmap::MovePixels(const std::vector<TRect>& targets, int dx, int dy)
+{
+    if (!FSurface || Empty() || (dx == 0 && dy == 0))
+        return;
+    // Rectangles clipped so that both they and their sources lie inside.
+    const TRect whole{0, 0, FWidth, FHeight};
+    TRect from = whole;
+    OffsetRect(from, dx, dy);
+    std::vector<TRect> parts;
+    TRect sourceBox{};
+    for (const TRect& t : targets) {
+        TRect r;
+        if (!IntersectRect(r, t, whole) || !IntersectRect(r, r, from))
+            continue;
+        parts.push_back(r);
+        TRect s = r;
+        OffsetRect(s, -dx, -dy);
+        sourceBox = sourceBox.IsEmpty() ? s : TRect{std::min(sourceBox.Left, s.Left), std::min(sourceBox.Top, s.Top),
+                                                    std::max(sourceBox.Right, s.Right),
+                                                    std::max(sourceBox.Bottom, s.Bottom)};
+    }
+    if (parts.empty())
+        return;
+    cairo_surface_flush(FSurface);
+    uint8_t* data = cairo_image_surface_get_data(FSurface);
+    const ptrdiff_t stride = cairo_image_surface_get_stride(FSurface);
+    constexpr ptrdiff_t px = 4;
+    if (parts.size() == 1) {
+        // One rectangle moves in place, rows taken in the order that never
+        // overwrites a row before it is read.
+        const TRect& r = parts.front();
+        const size_t bytes = static_cast<size_t>(r.Width()) * px;
+        for (int i = 0; i < r.Height(); ++i) {
+            const int y = dy > 0 ? r.Bottom - 1 - i : r.Top + i;
+            std::memmove(data + y * stride + r.Left * px, data + (y - dy) * stride + (r.Left - dx) * px, bytes);
+        }
+    } else {
+        // Several: the sources are read before any is overwritten.
+        const size_t rowBytes = static_cast<size_t>(sourceBox.Width()) * px;
+        std::vector<uint8_t> copy(rowBytes * static_cast<size_t>(sourceBox.Height()));
+        for (int y = sourceBox.Top; y < sourceBox.Bottom; ++y)
+            std::memcpy(copy.data() + static_cast<size_t>(y - sourceBox.Top) * rowBytes,
+                        data + y * stride + sourceBox.Left * px, rowBytes);
+        for (const TRect& r : parts)
+            for (int y = r.Top; y < r.Bottom; ++y)
+                std::memcpy(data + y * stride + r.Left * px,
+                            copy.data() + static_cast<size_t>(y - dy - sourceBox.Top) * rowBytes +
+                                static_cast<size_t>(r.Left - dx - sourceBox.Left) * px,
+                            static_cast<size_t>(r.Width()) * px);
+    }
+    for (const TRect& r : parts)
+        cairo_surface_mark_dirty_rectangle(FSurface, r.Left, r.Top, r.Width(), r.Height());
 }
 
 void Bitmap::SetSize(int width, int height)

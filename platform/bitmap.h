@@ -34,6 +34,10 @@ public:
     void SavePng(const std::string& path) const;
 
     Bitmap Clone() const;
+    // Moves pixels by (dx, dy): each rectangle of `targets` receives the
+    // pixels found (dx, dy) before it. Parts outside the bitmap, or whose
+    // source is, are left alone.
+    void MovePixels(const std::vector<TRect>& targets, int dx, int dy);
     // Resizes, keeping the content at the top left; new area is white.
     void SetSize(int width, int height);
 

@@ -67,6 +67,14 @@ DeviceContext::DeviceContext(cairo_surface_t* surface, TPoint origin, int width,
     : FCr(CreateCairo(surface)), FOrigin(origin), FWidth(width), FVisible(std::move(visible))
 {
     ++GLiveDC;
+    if (cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE) {
+        const cairo_format_t format = cairo_image_surface_get_format(surface);
+        if (format == CAIRO_FORMAT_ARGB32 || format == CAIRO_FORMAT_RGB24) {
+            FPixels = cairo_image_surface_get_data(surface);
+            FStride = cairo_image_surface_get_stride(surface);
+            FPixelBounds = {0, 0, cairo_image_surface_get_width(surface), cairo_image_surface_get_height(surface)};
+        }
+    }
 }
 
 DeviceContext::~DeviceContext()
@@ -200,10 +208,11 @@ void DeviceContext::ApplyClip()
     Region eff = FVisible;
     if (FState.Clip)
         eff.Intersect(*FState.Clip);
+    FClipRects = eff.Rects();
     if (eff.IsEmpty()) {
         cairo_rectangle(FCr, 0, 0, 0, 0);
     } else {
-        for (const TRect& r : eff.Rects())
+        for (const TRect& r : FClipRects)
             cairo_rectangle(FCr, r.Left, r.Top, r.Width(), r.Height());
     }
     cairo_clip(FCr);
@@ -389,6 +398,25 @@ void DeviceContext::FillDeviceRect(const TRect& d, const Brush& b)
     if (b.Style == BS_NULL || d.IsEmpty())
         return;
     ApplyClip();
+    if (b.Style == BS_SOLID && FPixels) {
+        // A solid colour is written straight into the rows of each clip
+        // rectangle: the same pixels cairo would produce, without its
+        // path and clip machinery (most fills are a cell or a line).
+        const uint32_t pixel = 0xFF000000u | ToPixel(b.Color);
+        bool flushed = false;
+        for (const TRect& c : FClipRects) {
+            TRect part;
+            if (!IntersectRect(part, c, d) || !IntersectRect(part, part, FPixelBounds))
+                continue;
+            if (!std::exchange(flushed, true))
+                cairo_surface_flush(cairo_get_target(FCr));
+            for (int y = part.Top; y < part.Bottom; ++y)
+                std::fill_n(reinterpret_cast<uint32_t*>(FPixels + y * FStride) + part.Left, part.Width(), pixel);
+            cairo_surface_mark_dirty_rectangle(cairo_get_target(FCr), part.Left, part.Top, part.Width(),
+                                               part.Height());
+        }
+        return;
+    }
     SetBrushSource(b);
     cairo_rectangle(FCr, d.Left, d.Top, d.Width(), d.Height());
     cairo_fill(FCr);
@@ -538,22 +566,47 @@ void DeviceContext::PatBlt(const TRect& r, uint32_t rop)
 
 void DeviceContext::DrawFocusRect(const TRect& r)
 {
+    // Every other pixel of the frame inverted, straight on the pixels: the
+    // frame is thin, so building a mask of the clip area costs far more.
     if (r.IsEmpty())
         return;
-    const int old = std::exchange(FState.Rop2, R2_NOT);
     const TRect d = ToDevice(r);
-    Render(0, [&](cairo_t* cr) {
-        for (int x = d.Left; x < d.Right; x += 2) {
-            cairo_rectangle(cr, x, d.Top, 1, 1);
-            cairo_rectangle(cr, x, d.Bottom - 1, 1, 1);
-        }
-        for (int y = d.Top + 2; y < d.Bottom - 1; y += 2) {
-            cairo_rectangle(cr, d.Left, y, 1, 1);
-            cairo_rectangle(cr, d.Right - 1, y, 1, 1);
-        }
-        cairo_fill(cr);
-    });
-    FState.Rop2 = old;
+    cairo_surface_t* target = cairo_get_target(FCr);
+    Region eff = FVisible;
+    if (FState.Clip)
+        eff.Intersect(*FState.Clip);
+    eff.Intersect(d);
+    eff.Intersect(TRect{0, 0, cairo_image_surface_get_width(target), cairo_image_surface_get_height(target)});
+    if (eff.IsEmpty())
+        return;
+    cairo_surface_flush(target);
+    uint8_t* data = cairo_image_surface_get_data(target);
+    const ptrdiff_t stride = cairo_image_surface_get_stride(target);
+    auto invert = [&](int x, int y) {
+        uint32_t& p = reinterpret_cast<uint32_t*>(data + y * stride)[x];
+        p = (p & 0xFF000000u) | (~p & 0xFFFFFFu);
+    };
+    // Pixels of a row (or column) from `from` up to `to`, every other one
+    // counted from `phase`, inside [lo, hi).
+    auto each = [](int from, int to, int phase, int lo, int hi, auto&& fn) {
+        int start = std::max(from, lo);
+        if ((start - phase) % 2 != 0)
+            ++start;
+        for (int v = start; v < std::min(to, hi); v += 2)
+            fn(v);
+    };
+    for (const TRect& c : eff.Rects()) {
+        if (d.Top >= c.Top && d.Top < c.Bottom)
+            each(d.Left, d.Right, d.Left, c.Left, c.Right, [&](int x) { invert(x, d.Top); });
+        if (d.Bottom - 1 != d.Top && d.Bottom - 1 >= c.Top && d.Bottom - 1 < c.Bottom)
+            each(d.Left, d.Right, d.Left, c.Left, c.Right, [&](int x) { invert(x, d.Bottom - 1); });
+        if (d.Left >= c.Left && d.Left < c.Right)
+            each(d.Top + 2, d.Bottom - 1, d.Top, c.Top, c.Bottom, [&](int y) { invert(d.Left, y); });
+        if (d.Right - 1 != d.Left && d.Right - 1 >= c.Left && d.Right - 1 < c.Right)
+            each(d.Top + 2, d.Bottom - 1, d.Top, c.Top, c.Bottom, [&](int y) { invert(d.Right - 1, y); });
+    }
+    for (const TRect& c : eff.Rects())
+        cairo_surface_mark_dirty_rectangle(target, c.Left, c.Top, c.Width(), c.Height());
 }
 
 void DeviceContext::GradientFillV(const TRect& r, COLORREF top, COLORREF bottom)

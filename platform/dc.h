@@ -144,6 +144,11 @@ private:
     State FState;
     std::vector<State> FSaved;
     bool FClipDirty = true;
+    std::vector<TRect> FClipRects; // the effective clip, device pixels (set by ApplyClip)
+    // Direct access to the pixels of 32-bit image targets (else null).
+    uint8_t* FPixels = nullptr;
+    ptrdiff_t FStride = 0;
+    TRect FPixelBounds;
 };
 
 using HDC = DeviceContext*;

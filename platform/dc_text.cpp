@@ -48,14 +48,16 @@ void DeviceContext::ExtTextOut(int x, int y, uint32_t options, const TRect* rect
         top = y - tm.tmHeight;
     const TRect box = ToDevice(Bounds(left, top, w, tm.tmHeight));
     const bool clipped = rect && (options & ETO_CLIPPED);
+    TRect background = box;
     if (clipped) {
         const TRect c = ToDevice(*rect);
         cairo_save(FCr);
         cairo_rectangle(FCr, c.Left, c.Top, c.Width(), c.Height());
         cairo_clip(FCr);
+        IntersectRect(background, background, c);
     }
     if (FState.BkMode == OPAQUE && !(rect && (options & ETO_OPAQUE)))
-        FillDeviceRect(box, Brush::Solid(FState.BkColor));
+        FillDeviceRect(background, Brush::Solid(FState.BkColor));
     DrawTextRun(box, box.Top, text);
     if (clipped)
         cairo_restore(FCr);
@@ -146,13 +148,15 @@ int DeviceContext::DrawText(std::u16string_view text, TRect& r, uint32_t format)
     const TRect box = ToDevice(Bounds(left, top, drawnWidth, height));
     ApplyClip();
     cairo_save(FCr);
+    TRect background = box;
     if (!(format & DT_NOCLIP)) {
         const TRect c = ToDevice(r);
         cairo_rectangle(FCr, c.Left, c.Top, c.Width(), c.Height());
         cairo_clip(FCr);
+        IntersectRect(background, background, c);
     }
     if (FState.BkMode == OPAQUE)
-        FillDeviceRect(box, Brush::Solid(FState.BkColor));
+        FillDeviceRect(background, Brush::Solid(FState.BkColor));
     if (!shown.empty()) {
         const double baseline = static_cast<double>(pango_layout_get_baseline(layout)) / PANGO_SCALE;
         SetColor(FState.TextColor);

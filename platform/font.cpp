@@ -170,7 +170,23 @@ public:
     uint64_t Tick = 0;
 };
 
-Font::Font() : Font(FontAttrs{}) {}
+namespace {
+// The default font stays alive between uses: every device context starts
+// with it, and building a font (pango metrics) costs far more than a context.
+std::shared_ptr<FontData>& DefaultFont()
+{
+    static std::shared_ptr<FontData> f;
+    return f;
+}
+} // namespace
+
+Font::Font()
+{
+    std::shared_ptr<FontData>& def = DefaultFont();
+    if (!def)
+        def = Font(FontAttrs{}).FData;
+    FData = def;
+}
 
 Font::Font(const FontAttrs& attrs)
 {
@@ -245,6 +261,7 @@ size_t CachedFontCount()
 
 void ShutdownFonts()
 {
+    DefaultFont().reset();
     Cache().clear();
     State().reset();
 }

@@ -283,6 +283,7 @@ int SetScrollInfo(HWND h, int bar, const SCROLLINFO& in, bool redraw)
     if (!w || bar < 0 || bar > 1)
         return 0;
     SCROLLINFO& si = w->Bars[static_cast<size_t>(bar)].Info;
+    const SCROLLINFO before = si;
     if (in.fMask & SIF_RANGE) {
         si.nMin = in.nMin;
         si.nMax = std::max(in.nMin, in.nMax);
@@ -294,8 +295,11 @@ int SetScrollInfo(HWND h, int bar, const SCROLLINFO& in, bool redraw)
     if (in.fMask & SIF_TRACKPOS)
         si.nTrackPos = in.nTrackPos;
     Clamp(si);
-    if (redraw)
-        DrawNonClient(*w);
+    // The bar looks the same unless its range, page or position changed.
+    const bool changed = si.nMin != before.nMin || si.nMax != before.nMax || si.nPage != before.nPage ||
+                         si.nPos != before.nPos;
+    if (redraw && changed)
+        DrawNonClient(*w, bar);
     return si.nPos;
 }
 

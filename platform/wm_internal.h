@@ -112,7 +112,8 @@ bool VisibleChain(const Window& w);
 Region VisibleRegion(const Window& w, bool clientOnly); // surface coordinates
 void InvalidateTree(Window& w);
 void ExposeParentArea(Window& w);
-void DrawNonClient(Window& w);
+// The frame and both scroll bars; with `onlyBar` (SB_HORZ, SB_VERT) just that bar.
+void DrawNonClient(Window& w, int onlyBar = -1);
 void SurfaceChanged(Window& w);
 void DestroyAll();
 void RemoveTimersOf(HWND h);

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <utility>
 #include <cstring>
-
-#include <cairo.h>
+#include <vector>
 
 #include "platform/syscolors.h"
 #include "platform/wm_internal.h"
@@ -194,16 +193,10 @@ int ScrollWindowEx(HWND h, int dx, int dy, const TRect* scroll, const TRect* cli
         dst.Offset(dx, dy);
         dst.Intersect(limit);
         dst.Intersect(vis);
-        Window* top = TopLevelOf(w);
-        Bitmap copy = top->Surface->Clone();
-        cairo_t* cr = cairo_create(top->Surface->Native());
-        for (const TRect& r : dst.Rects())
-            cairo_rectangle(cr, r.Left + o.X, r.Top + o.Y, r.Width(), r.Height());
-        cairo_clip(cr);
-        cairo_set_source_surface(cr, copy.Native(), dx, dy);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_paint(cr);
-        cairo_destroy(cr);
+        std::vector<TRect> targets = dst.Rects();
+        for (TRect& r : targets)
+            OffsetRect(r, o.X, o.Y);
+        TopLevelOf(w)->Surface->MovePixels(targets, dx, dy);
         uncovered.Subtract(dst);
         // Pending updates move with the pixels.
         Region moved = w->Update;
@@ -273,7 +266,7 @@ BarGeometry Geometry(const Window& w, int bar)
 }
 } // namespace
 
-void detail::DrawNonClient(Window& w)
+void detail::DrawNonClient(Window& w, int onlyBar)
 {
     if (!VisibleChain(w) || IsTopLevel(w))
         return;
@@ -288,14 +281,17 @@ void detail::DrawNonClient(Window& w)
         return;
     DeviceContext dc(top->Surface->Native(), o, w.Rect.Width(), std::move(vis));
     TRect r{0, 0, w.Rect.Width(), w.Rect.Height()};
-    if (w.ExStyle & WS_EX_CLIENTEDGE)
-        dc.DrawEdge(r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
-    else if (w.Style & WS_BORDER)
-        dc.FrameRect(r, Brush::Solid(GetSysColor(COLOR_WINDOWFRAME)));
-    else if (w.ExStyle & WS_EX_STATICEDGE)
-        dc.DrawEdge(r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+    const bool whole = onlyBar != SB_HORZ && onlyBar != SB_VERT;
+    if (whole) {
+        if (w.ExStyle & WS_EX_CLIENTEDGE)
+            dc.DrawEdge(r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+        else if (w.Style & WS_BORDER)
+            dc.FrameRect(r, Brush::Solid(GetSysColor(COLOR_WINDOWFRAME)));
+        else if (w.ExStyle & WS_EX_STATICEDGE)
+            dc.DrawEdge(r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+    }
     for (int bar = 0; bar < 2; ++bar) {
-        if (!(w.Style & (bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)))
+        if (!(w.Style & (bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)) || (!whole && bar != onlyBar))
             continue;
         const BarGeometry g = Geometry(w, bar);
         dc.FillRect(g.Track, Brush::Solid(GetSysColor(COLOR_SCROLLBAR)));
@@ -306,7 +302,7 @@ void detail::DrawNonClient(Window& w)
         if (active)
             dc.DrawFrameControl(g.Thumb, DFC_BUTTON, DFCS_BUTTONPUSH);
     }
-    if ((w.Style & WS_VSCROLL) && (w.Style & WS_HSCROLL)) {
+    if (whole && (w.Style & WS_VSCROLL) && (w.Style & WS_HSCROLL)) {
         const int sb = ScrollBarWidth();
         const int x = (w.ExStyle & WS_EX_LEFTSCROLLBAR) ? c.Left - sb : c.Right;
         dc.FillRect({x, c.Bottom, x + sb, c.Bottom + sb}, Brush::Solid(GetSysColor(COLOR_BTNFACE)));

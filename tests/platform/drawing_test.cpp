@@ -1,6 +1,7 @@
 // Device contexts over bitmaps: lines, fills, clipping, mirroring, text,
 // images.
 #include <stdexcept>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -187,6 +188,111 @@ TEST_F(DrawingTest, TextAlignmentAndClipping)
     EXPECT_EQ(r.Width(), dc.GetTextExtent(u"one two three").cx);
     TRect narrow = Bounds(0, 0, dc.GetTextExtent(u"three").cx + 2, 0);
     EXPECT_EQ(dc.DrawText(u"one two three", narrow, DT_CALCRECT | DT_WORDBREAK), 3 * dc.GetTextMetrics().tmHeight);
+}
+
+TEST_F(DrawingTest, ClippedTextKeepsItsBackgroundInsideToo)
+{
+    // Opaque text wider than its clip rectangle: neither the glyphs nor the
+    // background box may reach outside it.
+    for (const bool drawText : {false, true}) {
+        SCOPED_TRACE(drawText ? "DrawText" : "ExtTextOut");
+        Bitmap wide(200, 20);
+        DeviceContext dc(wide);
+        dc.SetBkMode(OPAQUE);
+        dc.SetBkColor(0x0000FF);
+        TRect clip = Bounds(10, 0, 12, 20);
+        if (drawText)
+            dc.DrawText(u"MMMMMMMM", clip, DT_SINGLELINE | DT_NOPREFIX);
+        else
+            dc.ExtTextOut(10, 0, ETO_CLIPPED, &clip, u"MMMMMMMM");
+        int inside = 0, outside = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 200; ++x)
+                (clip.Contains({x, y}) ? inside : outside) += wide.Pixel(x, y) != 0xFFFFFFu;
+        EXPECT_GT(inside, 0);
+        EXPECT_EQ(outside, 0);
+    }
+}
+
+TEST_F(DrawingTest, FocusRectanglesInvertEveryOtherFramePixelInsideTheClip)
+{
+    // Every other pixel of the outline, counted from the top-left corner;
+    // the sides start two pixels down and stop before the bottom row.
+    auto onFrame = [](const TRect& r, int x, int y) {
+        if (y == r.Top || y == r.Bottom - 1)
+            return x >= r.Left && x < r.Right && (x - r.Left) % 2 == 0;
+        if (x == r.Left || x == r.Right - 1)
+            return y >= r.Top + 2 && y < r.Bottom - 1 && (y - r.Top) % 2 == 0;
+        return false;
+    };
+    struct Case {
+        TRect Frame;
+        bool ClipHole;
+    };
+    const Case cases[] = {
+        {Bounds(3, 4, 20, 12), false}, {Bounds(3, 4, 21, 13), true}, {Bounds(5, 5, 9, 1), false},
+        {Bounds(5, 5, 1, 9), false},   {Bounds(-3, -2, 50, 40), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Frame.Left << "," << c.Frame.Top << " " << c.Frame.Width() << "x"
+                                        << c.Frame.Height());
+        Bitmap target(40, 30);
+        DeviceContext dc(target);
+        dc.FillRect(Bounds(0, 0, 40, 30), Brush::Solid(0x336699));
+        const TRect hole = Bounds(8, 0, 6, 30);
+        if (c.ClipHole)
+            dc.ExcludeClipRect(hole);
+        dc.DrawFocusRect(c.Frame);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const bool flipped = onFrame(c.Frame, x, y) && !(c.ClipHole && hole.Contains({x, y}));
+                ASSERT_EQ(target.Pixel(x, y), flipped ? (0x336699u ^ 0xFFFFFFu) : 0x336699u) << x << "," << y;
+            }
+        dc.DrawFocusRect(c.Frame); // a second time takes it away
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x)
+                ASSERT_EQ(target.Pixel(x, y), 0x336699u) << x << "," << y;
+    }
+}
+
+TEST_F(DrawingTest, MovedPixelsComeFromTheirOffsetSource)
+{
+    // Each target pixel gets the pixel (dx, dy) before it, read before any
+    // is overwritten; parts whose source lies outside the bitmap stay.
+    struct Case {
+        int Dx, Dy;
+        std::vector<TRect> Targets;
+    };
+    const Case cases[] = {
+        {0, 5, {Bounds(0, 5, 40, 25)}},
+        {0, -5, {Bounds(0, 0, 40, 25)}},
+        {3, 0, {Bounds(3, 2, 37, 20)}},
+        {-3, -2, {Bounds(0, 0, 30, 20)}},
+        {0, 4, {Bounds(0, 4, 10, 10), Bounds(0, 14, 40, 8)}}, // the second reads what the first writes
+        {2, -3, {Bounds(30, 0, 20, 40)}},                    // partly outside
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "move " << c.Dx << "," << c.Dy);
+        Bitmap target(40, 30);
+        {
+            DeviceContext dc(target);
+            for (int y = 0; y < 30; ++y)
+                for (int x = 0; x < 40; ++x)
+                    dc.SetPixel(x, y, static_cast<COLORREF>(x * 5 + y * 0x800));
+        }
+        const Bitmap before = target.Clone();
+        target.MovePixels(c.Targets, c.Dx, c.Dy);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const int sx = x - c.Dx, sy = y - c.Dy;
+                bool moved = sx >= 0 && sx < 40 && sy >= 0 && sy < 30;
+                bool inTarget = false;
+                for (const TRect& t : c.Targets)
+                    inTarget |= t.Contains({x, y});
+                moved = moved && inTarget;
+                ASSERT_EQ(target.Pixel(x, y), moved ? before.Pixel(sx, sy) : before.Pixel(x, y)) << x << "," << y;
+            }
+    }
 }
 
 TEST_F(DrawingTest, PngRoundTripAndBadImages)
