@@ -135,7 +135,7 @@ private:
     void Render(COLORREF color, Draw&& draw);
     void StrokeSegment(TPoint a, TPoint b, bool includeEnd);
     void FillDeviceRect(const TRect& device, const Brush& b);
-    void DrawTextRun(const TRect& box, int baselineTop, std::u16string_view text);
+    void DrawTextRun(const ShapedText& shaped, int left, int top);
 
     cairo_t* FCr = nullptr;
     TPoint FOrigin;

@@ -10,17 +10,13 @@
 
 namespace platform {
 
-// Draws `text` with its cell's top-left corner at device (box.Left, top).
-void DeviceContext::DrawTextRun(const TRect& box, int top, std::u16string_view text)
+// Draws a shaped single line with its cell's top-left corner at device (left, top).
+void DeviceContext::DrawTextRun(const ShapedText& shaped, int left, int top)
 {
-    if (text.empty())
-        return;
-    const Font& font = FState.FontValue;
-    PangoLayout* layout = font.Layout(text);
-    const double baseline = static_cast<double>(pango_layout_get_baseline(layout)) / PANGO_SCALE;
+    const double baseline = static_cast<double>(shaped.Baseline) / PANGO_SCALE;
     SetColor(FState.TextColor);
-    cairo_move_to(FCr, box.Left, top + font.Metrics().tmAscent - baseline);
-    pango_cairo_show_layout(FCr, layout);
+    cairo_move_to(FCr, left, top + FState.FontValue.Metrics().tmAscent - baseline);
+    pango_cairo_show_layout(FCr, shaped.Layout);
     cairo_new_path(FCr);
 }
 
@@ -34,7 +30,8 @@ void DeviceContext::ExtTextOut(int x, int y, uint32_t options, const TRect* rect
     if (text.empty())
         return;
     const TextMetric& tm = FState.FontValue.Metrics();
-    const int w = FState.FontValue.TextWidth(text);
+    const ShapedText& shaped = FState.FontValue.Shape(text);
+    const int w = shaped.Width;
     int left = x;
     switch (FState.TextAlign & TA_CENTER) {
     case TA_RIGHT: left = x - w; break;
@@ -47,18 +44,25 @@ void DeviceContext::ExtTextOut(int x, int y, uint32_t options, const TRect* rect
     else if (FState.TextAlign & TA_BOTTOM)
         top = y - tm.tmHeight;
     const TRect box = ToDevice(Bounds(left, top, w, tm.tmHeight));
-    const bool clipped = rect && (options & ETO_CLIPPED);
+    // Clipping to the rectangle is only needed when the glyphs reach out of it.
+    const int baselineShift = tm.tmAscent - shaped.Baseline / PANGO_SCALE;
+    const TRect inked{box.Left + shaped.Ink.Left - 1, box.Top + baselineShift + shaped.Ink.Top - 1,
+                      box.Left + shaped.Ink.Right + 1, box.Top + baselineShift + shaped.Ink.Bottom + 1};
+    const bool clipTo = rect && (options & ETO_CLIPPED);
+    const TRect c = clipTo ? ToDevice(*rect) : TRect{};
+    const bool clipped = clipTo && !(inked.Left >= c.Left && inked.Top >= c.Top && inked.Right <= c.Right &&
+                                     inked.Bottom <= c.Bottom);
     TRect background = box;
+    if (clipTo)
+        IntersectRect(background, background, c);
     if (clipped) {
-        const TRect c = ToDevice(*rect);
         cairo_save(FCr);
         cairo_rectangle(FCr, c.Left, c.Top, c.Width(), c.Height());
         cairo_clip(FCr);
-        IntersectRect(background, background, c);
     }
     if (FState.BkMode == OPAQUE && !(rect && (options & ETO_OPAQUE)))
         FillDeviceRect(background, Brush::Solid(FState.BkColor));
-    DrawTextRun(box, box.Top, text);
+    DrawTextRun(shaped, box.Left, box.Top);
     if (clipped)
         cairo_restore(FCr);
 }

@@ -1,6 +1,7 @@
 #include "platform/font.h"
 
 #include <cmath>
+#include <list>
 #include <map>
 #include <tuple>
 #include <unordered_map>
@@ -114,60 +115,59 @@ public:
     }
     ~FontData()
     {
-        for (auto& [text, entry] : Shaped)
-            g_object_unref(entry.Layout);
+        for (Node& n : Recent)
+            g_object_unref(n.Shaped.Layout);
         g_object_unref(Layout);
         pango_font_description_free(Desc);
     }
     FontData(const FontData&) = delete;
     FontData& operator=(const FontData&) = delete;
 
-    // The layout for a text: the most recently used texts keep their shaped
-    // layouts, so repainting the same cells does not shape them again.
-    PangoLayout* SetText(std::u16string_view text)
+    // The shaped text: the most recently used texts keep their layouts and
+    // measures, so repainting the same cells does not shape them again.
+    const ShapedText& Shape(std::u16string_view text)
     {
-        ++Tick;
-        auto it = Shaped.find(std::u16string(text));
-        if (it != Shaped.end()) {
-            it->second.Used = Tick;
-            return it->second.Layout;
+        if (auto it = Index.find(text); it != Index.end()) {
+            Recent.splice(Recent.begin(), Recent, it->second);
+            return it->second->Shaped;
         }
         PangoLayout* layout = nullptr;
-        if (Shaped.size() >= MaxShaped) {
-            auto oldest = Shaped.begin();
-            for (auto i = Shaped.begin(); i != Shaped.end(); ++i)
-                if (i->second.Used < oldest->second.Used)
-                    oldest = i;
-            layout = oldest->second.Layout;
-            Shaped.erase(oldest);
+        if (Recent.size() >= MaxShaped) {
+            // The least recently used one makes room, its layout reused.
+            Index.erase(Recent.back().Text);
+            layout = Recent.back().Shaped.Layout;
+            Recent.pop_back();
         } else {
             layout = pango_layout_copy(Layout);
         }
         const std::string utf8 = core::ToUtf8(text);
         pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
-        Shaped.emplace(std::u16string(text), Entry{layout, Tick});
-        return layout;
+        PangoRectangle ink, logical;
+        pango_layout_get_pixel_extents(layout, &ink, &logical);
+        Recent.push_front(Node{std::u16string(text), ShapedText{layout, text.empty() ? 0 : logical.width,
+                                                                 {ink.x, ink.y, ink.x + ink.width, ink.y + ink.height},
+                                                                 pango_layout_get_baseline(layout)}});
+        Index.emplace(Recent.front().Text, Recent.begin());
+        return Recent.front().Shaped;
     }
     TSize Extent(std::u16string_view text)
     {
         if (text.empty())
             return {0, Metrics.tmHeight};
-        PangoRectangle logical;
-        pango_layout_get_pixel_extents(SetText(text), nullptr, &logical);
-        return {logical.width, Metrics.tmHeight};
+        return {Shape(text).Width, Metrics.tmHeight};
     }
 
     FontAttrs Attrs;
     TextMetric Metrics;
     PangoFontDescription* Desc = nullptr;
     PangoLayout* Layout = nullptr; // the base layout (no text)
-    struct Entry {
-        PangoLayout* Layout;
-        uint64_t Used;
+    struct Node {
+        std::u16string Text;
+        ShapedText Shaped;
     };
     static constexpr size_t MaxShaped = 256;
-    std::unordered_map<std::u16string, Entry> Shaped;
-    uint64_t Tick = 0;
+    std::list<Node> Recent; // most recently used first
+    std::unordered_map<std::u16string_view, std::list<Node>::iterator> Index; // keys view the nodes' texts
 };
 
 namespace {
@@ -206,7 +206,7 @@ Font::Font(const FontAttrs& attrs)
 const FontAttrs& Font::Attrs() const { return FData->Attrs; }
 const TextMetric& Font::Metrics() const { return FData->Metrics; }
 TSize Font::TextExtent(std::u16string_view text) const { return FData->Extent(text); }
-PangoLayout* Font::Layout(std::u16string_view text) const { return FData->SetText(text); }
+const ShapedText& Font::Shape(std::u16string_view text) const { return FData->Shape(text); }
 PangoLayout* Font::BaseLayout() const { return FData->Layout; }
 PangoFontDescription* Font::Description() const { return FData->Desc; }
 
@@ -215,7 +215,7 @@ std::vector<int> Font::CharPositions(std::u16string_view text) const
     std::vector<int> pos(text.size() + 1, 0);
     if (text.empty())
         return pos;
-    PangoLayout* layout = FData->SetText(text);
+    PangoLayout* layout = FData->Shape(text).Layout;
     const std::string utf8 = core::ToUtf8(text);
     // Map each UTF-16 index to its UTF-8 byte index.
     size_t byte = 0;

@@ -38,6 +38,16 @@ struct TextMetric {
 
 class FontData;
 
+// A text laid out in a font, with its measures: logical width and ink box
+// in pixels relative to the layout's top-left corner, baseline in pango
+// units from the top.
+struct ShapedText {
+    PangoLayout* Layout = nullptr;
+    int Width = 0;
+    TRect Ink;
+    int Baseline = 0;
+};
+
 // A cached font; copies share it. The default-constructed font is the
 // default description.
 class Font {
@@ -55,8 +65,8 @@ public:
     // size()+1 entries (the last is the full width).
     std::vector<int> CharPositions(std::u16string_view text) const;
 
-    // Internal: the layout set to this font (reused between calls).
-    PangoLayout* Layout(std::u16string_view text) const;
+    // Internal: the text shaped in this font; valid until the next call.
+    const ShapedText& Shape(std::u16string_view text) const;
     PangoLayout* BaseLayout() const;
     PangoFontDescription* Description() const;
     friend bool operator==(const Font& a, const Font& b) { return a.FData == b.FData; }

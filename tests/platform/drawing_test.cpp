@@ -190,6 +190,35 @@ TEST_F(DrawingTest, TextAlignmentAndClipping)
     EXPECT_EQ(dc.DrawText(u"one two three", narrow, DT_CALCRECT | DT_WORDBREAK), 3 * dc.GetTextMetrics().tmHeight);
 }
 
+TEST_F(DrawingTest, MeasuresStayRightAfterShapedTextsMakeRoom)
+{
+    // Far more texts than the font keeps shaped: the evicted layouts are
+    // reused for other texts, and every text still measures as at first.
+    const Font font(FontAttrs{u"Tahoma", -13});
+    std::vector<std::u16string> texts;
+    std::vector<int> widths;
+    for (int i = 0; i < 600; ++i) {
+        texts.push_back(std::u16string(static_cast<size_t>(i % 37 + 1), static_cast<char16_t>(u'a' + i % 26)));
+        widths.push_back(font.TextWidth(texts.back()));
+    }
+    for (size_t i = 0; i < texts.size(); ++i)
+        ASSERT_EQ(font.TextWidth(texts[i]), widths[i]) << i;
+    const Bitmap before = [&] {
+        Bitmap b(200, 20);
+        DeviceContext dc(b);
+        dc.SelectFont(font);
+        dc.TextOut(2, 2, texts.front());
+        return b;
+    }();
+    for (const auto& t : texts)
+        font.TextWidth(t);
+    Bitmap after(200, 20);
+    DeviceContext dc(after);
+    dc.SelectFont(font);
+    dc.TextOut(2, 2, texts.front());
+    EXPECT_TRUE(after.SameContent(before));
+}
+
 TEST_F(DrawingTest, ClippedTextKeepsItsBackgroundInsideToo)
 {
     // Opaque text wider than its clip rectangle: neither the glyphs nor the
