@@ -128,12 +128,17 @@ void TCustomGrid::Paint()
     const TGridCoord cur = Current();
     const bool editing = opt.Contains(goEditing) && EditorMode();
     const COLORREF textColor = ColorToRGB(Font()->Color());
+    // Rows and columns outside the area being painted are passed over
+    // before any cell is looked at (a step down repaints a band or two).
+    const platform::TRect clip = dc.GetClipBox();
     for (const Region& g : regions) {
         for (const Band& r : *g.R) {
-            if (r.Start >= g.Y1)
+            if (r.Start >= g.Y1 || r.Start >= clip.Bottom)
                 break;
+            if (r.End <= clip.Top)
+                continue;
             for (const Band& c : *g.C) {
-                if (c.End <= g.X0)
+                if (c.End <= g.X0 || c.End <= clip.Left || c.Start >= clip.Right)
                     continue;
                 const platform::TRect shown{std::max(c.Start, g.X0), r.Start, std::min(c.End, g.X1),
                                             std::min(r.End, g.Y1)};
