@@ -181,6 +181,32 @@ EngineResult DSBASE::Create(std::uint32_t iFields, const DSFLDDesc* fields, cons
   return DBERR_NONE;
 }
 
+EngineResult DSBASE::PrepareRelayout(std::vector<DSFLDDesc> fields, Relayout& out) const {
+  if (EngineResult r = ComputeLayout(fields, LayoutOptions{}, &out.recSize)) return r;
+  out.dataSize = out.recSize - static_cast<std::int32_t>(fields.size());
+  const std::size_t keep = std::min(fields.size(), d_.fields.size());
+  out.rows.assign(static_cast<std::size_t>(out.recSize) * d_.SlotCount(), 0);
+  for (std::uint32_t s = 1; s <= d_.SlotCount(); ++s) {
+    const std::uint8_t* src = d_.Rec(s);
+    std::uint8_t* dst = out.rows.data() + static_cast<std::size_t>(s - 1) * out.recSize;
+    std::memcpy(dst, src, static_cast<std::size_t>(std::min(out.dataSize, d_.dataSize)));
+    for (std::size_t k = 0; k < fields.size(); ++k)
+      dst[out.dataSize + static_cast<std::int32_t>(k)] = k < keep ? src[d_.dataSize + static_cast<std::int32_t>(k)] : BLANK_NULL;
+  }
+  out.fields = std::move(fields);
+  return DBERR_NONE;
+}
+
+void DSBASE::CommitRelayout(Relayout& r) {
+  d_.fields.swap(r.fields);
+  d_.rows.swap(r.rows);
+  d_.recSize = r.recSize;
+  d_.dataSize = r.dataSize;
+  fieldParams_.resize(d_.fields.size());
+  nested_.resize(d_.fields.size());
+  nestedLinks_.resize(d_.fields.size());
+}
+
 EngineResult DSBASE::AddField(const DSFLDDesc* field) noexcept {
   std::lock_guard lock(mu_);
   if (!HasFields()) return DBERR_NA;
@@ -204,23 +230,9 @@ EngineResult DSBASE::AddField(const DSFLDDesc* field) noexcept {
       nf.iFieldIDParent = 0;
       f.push_back(nf);
     }
-    std::int32_t recSize = 0;
-    if (EngineResult r = ComputeLayout(f, LayoutOptions{}, &recSize)) return r;
-    const std::int32_t dataSize = recSize - static_cast<std::int32_t>(f.size());
-    const std::size_t keep = std::min(f.size(), d_.fields.size());
-    std::vector<std::uint8_t> rows(static_cast<std::size_t>(recSize) * d_.SlotCount(), 0);
-    for (std::uint32_t s = 1; s <= d_.SlotCount(); ++s) {
-      const std::uint8_t* src = d_.Rec(s);
-      std::uint8_t* dst = rows.data() + static_cast<std::size_t>(s - 1) * recSize;
-      std::memcpy(dst, src, static_cast<std::size_t>(std::min(dataSize, d_.dataSize)));
-      for (std::size_t k = 0; k < f.size(); ++k) dst[dataSize + static_cast<std::int32_t>(k)] = k < keep ? src[d_.dataSize + static_cast<std::int32_t>(k)] : BLANK_NULL;
-    }
-    d_.fields.swap(f);
-    d_.rows.swap(rows);
-    d_.recSize = recSize;
-    d_.dataSize = dataSize;
-    fieldParams_.resize(d_.fields.size());
-    nested_.resize(d_.fields.size());
+    Relayout next;
+    if (EngineResult r = PrepareRelayout(std::move(f), next)) return r;
+    CommitRelayout(next);
     for (auto& ix : indexes_) {
       DSIDXDesc desc = ix->desc();
       if (DSIndex::Check(d_, desc) != DBERR_NONE) desc.iFields = 0;

@@ -203,6 +203,16 @@ class DSBASE final : public RefCounted<IDSBase> {
   EngineResult BuildFromMetadata(const DSEXTRACT& x, int level, bool nested);
   EngineResult ApplyTableAttrs(const std::vector<struct PacketAttr>& attrs, std::vector<DSIDXDesc>& extra);
   EngineResult FinishLayout();
+  // A new field list for the stored records (fields keep their storage, so
+  // only fields may be added or dropped at the end): the records copied into
+  // it, with the fields past the old ones null, then taken over.
+  struct Relayout {
+    std::vector<DSFLDDesc> fields;
+    std::vector<std::uint8_t> rows;
+    std::int32_t recSize = 0, dataSize = 0;
+  };
+  EngineResult PrepareRelayout(std::vector<DSFLDDesc> fields, Relayout& out) const;
+  void CommitRelayout(Relayout& r);
   EngineResult BuildIndexes();
   void ReadNestedLinkFields();
   void ClearAll();

@@ -299,22 +299,16 @@ EngineResult DSBASE::MakeEmbedded(IDSBase* detailIntf, std::uint32_t linkFields,
     tf.iFldType = fldTABLE;
     tf.iUnits1 = static_cast<std::int32_t>(dd.fields.size());
     fields.push_back(tf);
-    std::int32_t recSize = 0;
-    if (EngineResult r = ComputeLayout(fields, LayoutOptions{}, &recSize)) return r;
-    const std::int32_t dataSize = recSize - static_cast<std::int32_t>(fields.size());
-    std::vector<std::uint8_t> rows(static_cast<std::size_t>(recSize) * d_.SlotCount(), 0);
-    const DSFLDDesc& nf = fields.back();
+    Relayout next;
+    if (EngineResult r = PrepareRelayout(std::move(fields), next)) return r;
+    // every live master record gets a link to its (possibly empty) details
+    const DSFLDDesc& nf = next.fields.back();
     std::vector<std::uint32_t> linkOf(d_.SlotCount() + 1, 0);
     for (std::uint32_t s = 1; s <= d_.SlotCount(); ++s) {
-      const std::uint8_t* src = d_.Rec(s);
-      std::uint8_t* dst = rows.data() + static_cast<std::size_t>(s - 1) * recSize;
-      std::memcpy(dst, src, static_cast<std::size_t>(d_.dataSize));
-      std::memcpy(dst + dataSize, src + d_.dataSize, d_.fields.size());
-      if (!d_.Live(s)) {
-        dst[nf.iNullOffsInRec] = BLANK_NULL;
-        continue;
-      }
+      if (!d_.Live(s)) continue;
+      std::uint8_t* dst = next.rows.data() + static_cast<std::size_t>(s - 1) * next.recSize;
       if (EngineResult r = n->NewLink(&linkOf[s])) return r;
+      dst[nf.iNullOffsInRec] = 0;
       Wr32(dst + nf.iFldOffsInRec, linkOf[s]);
     }
     // the detail records, grouped by master in the detail's physical order
@@ -339,7 +333,7 @@ EngineResult DSBASE::MakeEmbedded(IDSBase* detailIntf, std::uint32_t linkFields,
     // MD_FIELDLINKS: the nested field's number, the master and the detail fields
     std::vector<std::uint8_t> md(4 + 2 * (1 + 2 * std::size_t{linkFields}));
     Wr32(md.data(), 1 + 2 * linkFields);
-    Wr16(md.data() + 4, static_cast<std::uint32_t>(fields.size()));
+    Wr16(md.data() + 4, static_cast<std::uint32_t>(next.fields.size()));
     for (std::uint32_t i = 0; i < linkFields; ++i) {
       Wr16(md.data() + 6 + 2 * i, mf[i] + 1);
       Wr16(md.data() + 6 + 2 * (linkFields + i), df[i] + 1);
@@ -354,14 +348,8 @@ EngineResult DSBASE::MakeEmbedded(IDSBase* detailIntf, std::uint32_t linkFields,
     nl.table = n.get();
     nl.masterFields = mf;
     nl.detailFields = df;
-    d_.fields.swap(fields);
-    d_.rows.swap(rows);
-    d_.recSize = recSize;
-    d_.dataSize = dataSize;
-    fieldParams_.resize(d_.fields.size());
-    nested_.resize(d_.fields.size());
+    CommitRelayout(next);
     nested_.back() = n;
-    nestedLinks_.resize(d_.fields.size());
     nestedLinks_.back() = std::move(nl);
     tableParams_.push_back(std::move(param));
     for (auto& ix : indexes_) ix->Rebuild(ix->desc());

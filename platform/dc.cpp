@@ -570,20 +570,22 @@ void DeviceContext::DrawFocusRect(const TRect& r)
     // frame is thin, so building a mask of the clip area costs far more.
     if (r.IsEmpty())
         return;
-    const TRect d = ToDevice(r);
-    cairo_surface_t* target = cairo_get_target(FCr);
-    Region eff = FVisible;
-    if (FState.Clip)
-        eff.Intersect(*FState.Clip);
-    eff.Intersect(d);
-    eff.Intersect(TRect{0, 0, cairo_image_surface_get_width(target), cairo_image_surface_get_height(target)});
-    if (eff.IsEmpty())
+    ApplyClip();
+    if (!FPixels)
         return;
+    const TRect d = ToDevice(r);
+    std::vector<TRect> parts;
+    for (const TRect& c : FClipRects) {
+        TRect part;
+        if (IntersectRect(part, c, d) && IntersectRect(part, part, FPixelBounds))
+            parts.push_back(part);
+    }
+    if (parts.empty())
+        return;
+    cairo_surface_t* target = cairo_get_target(FCr);
     cairo_surface_flush(target);
-    uint8_t* data = cairo_image_surface_get_data(target);
-    const ptrdiff_t stride = cairo_image_surface_get_stride(target);
     auto invert = [&](int x, int y) {
-        uint32_t& p = reinterpret_cast<uint32_t*>(data + y * stride)[x];
+        uint32_t& p = reinterpret_cast<uint32_t*>(FPixels + y * FStride)[x];
         p = (p & 0xFF000000u) | (~p & 0xFFFFFFu);
     };
     // Pixels of a row (or column) from `from` up to `to`, every other one
@@ -595,7 +597,7 @@ void DeviceContext::DrawFocusRect(const TRect& r)
         for (int v = start; v < std::min(to, hi); v += 2)
             fn(v);
     };
-    for (const TRect& c : eff.Rects()) {
+    for (const TRect& c : parts) {
         if (d.Top >= c.Top && d.Top < c.Bottom)
             each(d.Left, d.Right, d.Left, c.Left, c.Right, [&](int x) { invert(x, d.Top); });
         if (d.Bottom - 1 != d.Top && d.Bottom - 1 >= c.Top && d.Bottom - 1 < c.Bottom)
@@ -605,7 +607,7 @@ void DeviceContext::DrawFocusRect(const TRect& r)
         if (d.Right - 1 != d.Left && d.Right - 1 >= c.Left && d.Right - 1 < c.Right)
             each(d.Top + 2, d.Bottom - 1, d.Top, c.Top, c.Bottom, [&](int y) { invert(d.Right - 1, y); });
     }
-    for (const TRect& c : eff.Rects())
+    for (const TRect& c : parts)
         cairo_surface_mark_dirty_rectangle(target, c.Left, c.Top, c.Width(), c.Height());
 }
 

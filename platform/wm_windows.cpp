@@ -403,10 +403,6 @@ void detail::DestroyAll()
     // Shutdown goes on whatever the windows raise.
     while (!s.TopLevels.empty()) {
         const HWND h = s.TopLevels.back();
-        if (!Find(h)) { // a handle already gone: never loop on it
-            s.TopLevels.pop_back();
-            continue;
-        }
         try {
             DestroyWindow(h);
         } catch (...) {
